@@ -1,0 +1,6 @@
+#pragma once
+class QDialog;
+class QWidget;
+namespace admin {
+QDialog* createFrmuser(QWidget* parent); // user accounts
+} // namespace admin

@@ -1,0 +1,1 @@
+// workbook layer

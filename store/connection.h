@@ -1,0 +1,45 @@
+#pragma once
+#include <QString>
+#include <memory>
+
+struct sqlite3;
+
+namespace store {
+
+// One handle on one database file, opened with the design's connection string
+// ("PROVIDER=Microsoft.Jet.OLEDB.4.0;Data Source=…;Jet OLEDB:Database Password=…;").
+// Every failure throws DbError. A missing file is never created by open().
+class Connection {
+public:
+    Connection();
+    explicit Connection(const QString& connectionString); // opens at once
+    ~Connection();
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+
+    void open(const QString& connectionString);
+    void close();
+    bool isOpen() const;
+    QString path() const;
+
+    // One statement in the design's dialect ("delete * from T", "select top 1 …",
+    // "insert into T in 'file' select * from T", "insert into T select * from T in  'file'").
+    void execute(const QString& sql);
+
+    // One operation applied wholly or not at all.
+    void beginTransaction();
+    void commit();
+    void rollback();
+    bool inTransaction() const;
+
+    sqlite3* handle() const;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> d;
+};
+
+// A new connection to the catalogue in the application directory.
+std::unique_ptr<Connection> openCatalogue();
+
+} // namespace store
