@@ -1,0 +1,87 @@
+// A 10,000-row incoming report, from the click on "导出Excel报表" to its message.
+
+#include "reports/reportwindows.h"
+#include "shell/app/testing.h"
+#include "store/connection.h"
+#include "store/sqltext.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDialog>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QPushButton>
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+constexpr int kRows = 10000;
+constexpr double kGoalSeconds = 0.5;
+
+void fillIncoming(int rows) {
+    auto connection = store::openCatalogue();
+    connection->execute(QStringLiteral("delete * from 文件收文库"));
+    connection->beginTransaction();
+    for (int i = 1; i <= rows; ++i) {
+        const QDate issued = QDate(2004, 1, 1).addDays(i % 366);
+        connection->execute(
+            QStringLiteral("insert into 文件收文库 (收文流水号, 年度, 责任者, 文号, 文件标题名, "
+                           "发文时间, 文件页数, 保管期限, 备注) values ('S2004-%1', '2004', "
+                           "'办公室', '办[2004]%1号', '关于第%1项工作的通知', '%2', '%3', "
+                           "'永久', '备注%1')")
+                .arg(i)
+                .arg(issued.toString(Qt::ISODate))
+                .arg(i % 40 + 1));
+    }
+    connection->commit();
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QApplication application(argc, argv);
+    app::testing::TestEnv env(QStringLiteral(MARROWIN_SHIPPED_DIR));
+    fillIncoming(kRows);
+
+    std::unique_ptr<QDialog> window(reports::createSwbb(nullptr));
+    window->findChild<QLineEdit*>(QStringLiteral("Text2"))->setText(QStringLiteral("2004"));
+    window->findChild<QComboBox*>(QStringLiteral("Combo1"))->setEditText(QStringLiteral("办公室"));
+    auto* exportButton = window->findChild<QPushButton*>(QStringLiteral("Command4"));
+
+    double best = 1e9;
+    double worst = 0;
+    constexpr int kRuns = 3;
+    for (int run = 0; run < kRuns; ++run) {
+        env.clearMessages();
+        QElapsedTimer timer;
+        double atMessage = -1;
+        app::setMessageHandler([&](const app::MessageRequest& r) {
+            atMessage = timer.nsecsElapsed() / 1e9;
+            env.messages.append(r);
+            return app::Answer::Ok;
+        });
+        timer.start();
+        exportButton->click();
+        if (env.messages.size() != 1 || atMessage < 0) {
+            std::fprintf(stderr, "the report did not end in one message\n");
+            return 1;
+        }
+        if (env.messages[0].text != QStringLiteral("报表已新生成在本系统安装目录下!")) {
+            std::fprintf(stderr, "the report failed: %s\n", qPrintable(env.messages[0].text));
+            return 1;
+        }
+        best = std::min(best, atMessage);
+        worst = std::max(worst, atMessage);
+    }
+    qint64 size = 0;
+    for (const QFileInfo& f : QDir(env.dir()).entryInfoList({QStringLiteral("*.xls")}))
+        size = std::max(size, f.size());
+    std::printf("incoming report, %d rows, click to message: best %.3f s, worst %.3f s of %d "
+                "(goal < %.1f s) %s; workbook %lld bytes\n",
+                kRows, best, worst, kRuns, kGoalSeconds, best < kGoalSeconds ? "met" : "MISSED",
+                static_cast<long long>(size));
+    return 0;
+}

@@ -1,0 +1,79 @@
+#include "reports/documentreportwindow.h"
+
+#include "reports/reportui.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace reports {
+
+DocumentReportWindow::DocumentReportWindow(const DocumentReportSettings& settings, QWidget* parent)
+    : QDialog(parent), settings_(settings) {
+    setObjectName(settings.objectName);
+    setWindowTitle(settings.caption);
+    buildControls();
+    loadUnits();
+}
+
+void DocumentReportWindow::buildControls() {
+    auto* frame = new QGroupBox(settings_.frameCaption, this);
+    frame->setObjectName(QStringLiteral("Frame1"));
+    auto* yearLabel = new QLabel(QStringLiteral("文件年度:"), frame);
+    yearLabel->setObjectName(QStringLiteral("Label1(0)"));
+    auto* unitLabel = new QLabel(QStringLiteral("责任者:"), frame);
+    unitLabel->setObjectName(QStringLiteral("Label1(1)"));
+    year_ = new QLineEdit(frame);
+    year_->setObjectName(QStringLiteral("Text2"));
+    unit_ = makeChoiceBox(QStringLiteral("Combo1"), frame);
+    unit_->setMinimumWidth(200);
+
+    auto* grid = new QGridLayout(frame);
+    grid->addWidget(yearLabel, 0, 0);
+    grid->addWidget(year_, 0, 1);
+    grid->addWidget(unitLabel, 1, 0);
+    grid->addWidget(unit_, 1, 1);
+
+    auto* print = new QPushButton(QStringLiteral("打印报表"), this);
+    print->setObjectName(QStringLiteral("Command2"));
+    auto* save = new QPushButton(QStringLiteral("导出Excel报表"), this);
+    save->setObjectName(QStringLiteral("Command4"));
+    print->setAutoDefault(false);
+    save->setAutoDefault(false);
+    connect(print, &QPushButton::clicked, this, [this] { report(ReportPath::Print); });
+    connect(save, &QPushButton::clicked, this, [this] { report(ReportPath::Export); });
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(print);
+    buttons->addWidget(save);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(frame);
+    layout->addLayout(buttons);
+}
+
+void DocumentReportWindow::loadUnits() {
+    fillList(this, unit_, kUnitListSql, kUnitColumn);
+}
+
+bool DocumentReportWindow::inputsComplete() {
+    if (!year_->text().isEmpty() && !unit_->currentText().isEmpty())
+        return true;
+    warn(this, kFillInAll);
+    year_->clear();
+    return false;
+}
+
+void DocumentReportWindow::report(ReportPath path) {
+    if (!inputsComplete())
+        return;
+    performReport(this, settings_.params,
+                  documentSelection(settings_, year_->text(), unit_->currentText(), path), path);
+}
+
+} // namespace reports

@@ -1,0 +1,98 @@
+#include "reports/reportui.h"
+
+#include "reports/reportsettings.h"
+#include "reports/spreadsheet.h"
+#include "shell/app/ui.h"
+#include "store/connection.h"
+#include "store/error.h"
+#include "store/recordset.h"
+
+#include <QComboBox>
+#include <QGuiApplication>
+#include <QWidget>
+#include <exception>
+
+namespace reports {
+namespace {
+
+void showFailure(QWidget* window, const QString& description) {
+    app::message(window, description, app::Buttons::Ok, app::Icon::Critical, kErrorTitle);
+}
+
+// The run blocks the window; the wait cursor says so, and goes before any message.
+class WaitCursor {
+public:
+    WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { release(); }
+    void release() {
+        if (active_)
+            QGuiApplication::restoreOverrideCursor();
+        active_ = false;
+    }
+
+private:
+    bool active_ = true;
+};
+
+} // namespace
+
+QComboBox* makeChoiceBox(const QString& objectName, QWidget* parent) {
+    auto* box = new QComboBox(parent);
+    box->setObjectName(objectName);
+    box->setEditable(true);
+    box->setInsertPolicy(QComboBox::NoInsert);
+    return box;
+}
+
+void fillList(QWidget* window, QComboBox* box, const QString& sql, const QString& column) {
+    box->clear();
+    try {
+        std::unique_ptr<store::Connection> connection = store::openCatalogue();
+        store::Recordset rs;
+        rs.open(sql, *connection);
+        QStringList entries;
+        const int n = rs.recordCount();
+        for (int i = 0; i < n; ++i) {
+            // A row without a value offers nothing to choose.
+            const QString entry = rs.text(column);
+            if (!entry.isEmpty())
+                entries.append(entry);
+            rs.moveNext();
+        }
+        rs.close();
+        connection->close();
+        box->addItems(entries);
+        if (box->count() > 0)
+            box->setCurrentIndex(0);
+    } catch (const store::DbError& e) {
+        showFailure(window, e.description());
+    }
+}
+
+void warn(QWidget* window, const QString& text) {
+    app::message(window, text, app::Buttons::Ok, app::Icon::Exclamation, kHintTitle);
+}
+
+void performReport(QWidget* window, const ReportParams& params, const QString& selection,
+                   ReportPath path) {
+    WaitCursor wait;
+    const Announce announce = [&](const QString& message) {
+        wait.release();
+        app::inform(window, message);
+    };
+    QString failure;
+    try {
+        runReport(params, selection, path, announce);
+    } catch (const store::DbError& e) {
+        failure = e.description();
+    } catch (const ReportError& e) {
+        failure = e.description();
+    } catch (const std::exception& e) {
+        failure = QString::fromLocal8Bit(e.what());
+    }
+    wait.release();
+    if (!failure.isEmpty())
+        showFailure(window, failure);
+}
+
+} // namespace reports
