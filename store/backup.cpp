@@ -1,0 +1,202 @@
+#include "store/backup.h"
+
+#include "shell/app/app.h"
+#include "store/catalogue.h"
+#include "store/connection.h"
+#include "store/error.h"
+#include "store/sqltext.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+
+#include <filesystem>
+#include <system_error>
+
+namespace store {
+namespace {
+
+// The engine's own numbers for a failed file copy.
+constexpr qint64 kFileNotFound = 53;
+constexpr qint64 kPathAccessError = 75;
+constexpr int kCheckerTimeoutMs = 10 * 60 * 1000;
+
+QString& checkerOverride() {
+    static QString path;
+    return path;
+}
+
+// Both names lead to the same file (links and differently spelt paths included); a file
+// that does not exist yet is compared by its absolute, canonical-folder path.
+bool sameFile(const QString& a, const QString& b) {
+    std::error_code ec;
+    const std::filesystem::path pa(a.toStdU16String()), pb(b.toStdU16String());
+    if (std::filesystem::exists(pa, ec) && std::filesystem::exists(pb, ec))
+        return std::filesystem::equivalent(pa, pb, ec);
+    auto normal = [](const QString& p) {
+        const QFileInfo fi(p);
+        const QString dir = QFileInfo(fi.absolutePath()).canonicalFilePath();
+        return QDir::cleanPath((dir.isEmpty() ? fi.absolutePath() : dir) + QLatin1Char('/') +
+                               fi.fileName());
+    };
+    return normal(a) == normal(b);
+}
+
+// The template copied over the target, as the file operation "copy over" does.
+void copyTemplate(const QString& target) {
+    const QString from = backupTemplatePath();
+    if (!QFileInfo(from).isFile())
+        throw DbError(kFileNotFound, QStringLiteral("文件未找到: %1").arg(from));
+    if (QFileInfo::exists(target) && !QFile::remove(target))
+        throw DbError(kPermissionDenied, QStringLiteral("没有权限: %1").arg(target));
+    QFile source(from);
+    if (!source.copy(target)) {
+        const QFileInfo dir(QFileInfo(target).absolutePath());
+        if (dir.isDir() && !dir.isWritable())
+            throw DbError(kPermissionDenied, QStringLiteral("没有权限: %1").arg(target));
+        throw DbError(
+            kPathAccessError,
+            QStringLiteral("路径/文件访问错误: %1 (%2)").arg(target, source.errorString()));
+    }
+    // The copy keeps the template's permissions; a backup is the user's to change.
+    QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
+                                      QFile::ReadOther);
+}
+
+QString columnsArgument(const QString& table) {
+    const TableDef* def = tableDef(table);
+    QStringList names;
+    if (def)
+        for (const ColumnDef& c : def->columns)
+            names << c.name;
+    return table + QLatin1Char('=') + names.join(QLatin1Char(','));
+}
+
+DbError notABackup(const QString& path, const QString& reason) {
+    return DbError(
+        kNotABackup,
+        QStringLiteral("文件 %1 不是本系统的备份文件，不能从它恢复：%2。系统数据未作改动。")
+            .arg(QDir::toNativeSeparators(path), reason));
+}
+
+// The source is attached once, outside the transaction (the engine cannot attach inside
+// one); the copy-in statements then find it attached.
+void attachSource(Connection& c, const QString& source) {
+    c.execute(QStringLiteral("attach database '") + sqlEscape(source) +
+              QStringLiteral("' as restoresource key ''"));
+}
+void detachSource(Connection& c) {
+    c.execute(QStringLiteral("detach database restoresource"));
+}
+
+void restoreTables(Connection& c, const QString& source, const QStringList& tables) {
+    const QString quoted = sqlEscape(source);
+    for (const QString& t : tables) {
+        c.execute(QStringLiteral("delete * from ") + t);
+        // The loan table's statement begins with a blank, as it always has.
+        const QString lead = t == QStringLiteral("借阅记录库") ? QStringLiteral(" ") : QString();
+        c.execute(lead + QStringLiteral("insert into ") + t + QStringLiteral(" select * from ") +
+                  t + QStringLiteral(" in  '") + quoted + QStringLiteral("'"));
+    }
+}
+
+} // namespace
+
+QStringList backupTables(BackupScope scope) {
+    return scope == BackupScope::Full ? fullTableOrder() : documentTableOrder();
+}
+
+void refuseProtectedFile(const QString& path) {
+    if (sameFile(path, cataloguePath()))
+        throw DbError(kProtectedFile,
+                      QStringLiteral("不能选择系统数据库 %1 本身，请选择另外的备份文件。")
+                          .arg(QDir::toNativeSeparators(path)));
+    if (sameFile(path, backupTemplatePath()))
+        throw DbError(kProtectedFile, QStringLiteral("不能选择备份模板 %1，请选择另外的备份文件。")
+                                          .arg(QDir::toNativeSeparators(path)));
+}
+
+void backupTo(const QString& target, BackupScope scope) {
+    refuseProtectedFile(target);
+    copyTemplate(target);
+    try {
+        auto c = openCatalogue();
+        const QString quoted = sqlEscape(target);
+        for (const QString& t : backupTables(scope))
+            c->execute(QStringLiteral("insert into ") + t + QStringLiteral(" in '") + quoted +
+                       QStringLiteral("' select * from ") + t);
+    } catch (...) {
+        QFile::remove(target);
+        throw;
+    }
+}
+
+void checkBackupFile(const QString& path, BackupScope scope) {
+    QStringList args{path};
+    for (const QString& t : backupTables(scope))
+        args << columnsArgument(t);
+    QProcess checker;
+    checker.setProcessChannelMode(QProcess::SeparateChannels);
+    checker.start(backupCheckerPath(), args);
+    if (!checker.waitForStarted())
+        throw DbError(kNotABackup, QStringLiteral("无法启动备份文件检查程序 %1，未恢复任何数据。")
+                                       .arg(QDir::toNativeSeparators(backupCheckerPath())));
+    if (!checker.waitForFinished(kCheckerTimeoutMs)) {
+        checker.kill();
+        checker.waitForFinished();
+        throw notABackup(path, QStringLiteral("检查超时"));
+    }
+    const QString out = QString::fromUtf8(checker.readAllStandardOutput()).trimmed();
+    if (checker.exitStatus() != QProcess::NormalExit)
+        throw notABackup(path, QStringLiteral("检查程序异常结束"));
+    if (checker.exitCode() == 0 && out == QStringLiteral("ok"))
+        return;
+    if (checker.exitCode() == 1 && !out.isEmpty())
+        throw notABackup(path, out);
+    throw notABackup(path, QStringLiteral("检查程序出错 %1")
+                               .arg(QString::fromUtf8(checker.readAllStandardError()).trimmed()));
+}
+
+void restoreFrom(const QString& source, BackupScope scope) {
+    refuseProtectedFile(source);
+    checkBackupFile(source, scope);
+    auto c = openCatalogue();
+    // Every delete and insert of the restore commits or rolls back together.
+    attachSource(*c, source);
+    try {
+        c->beginTransaction();
+        restoreTables(*c, source, backupTables(scope));
+        c->commit();
+    } catch (...) {
+        if (c->inTransaction()) {
+            try {
+                c->rollback();
+            } catch (const DbError&) {
+            }
+        }
+        try {
+            detachSource(*c);
+        } catch (const DbError&) {
+        }
+        throw;
+    }
+    detachSource(*c);
+}
+
+QString backupCheckerPath() {
+    if (!checkerOverride().isEmpty())
+        return checkerOverride();
+    const QString beside =
+        QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("backupcheck"));
+    if (QFileInfo(beside).isExecutable())
+        return beside;
+    return app::appPath(QStringLiteral("backupcheck"));
+}
+
+void setBackupCheckerPath(const QString& path) {
+    checkerOverride() = path;
+}
+
+} // namespace store
