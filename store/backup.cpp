@@ -19,9 +19,10 @@ namespace store {
 namespace {
 
 // The engine's own numbers for a failed file copy.
-constexpr qint64 kFileNotFound = 53;
+constexpr qint64 kCopyFileNotFound = 53;
 constexpr qint64 kPathAccessError = 75;
 constexpr int kCheckerTimeoutMs = 10 * 60 * 1000;
+const QString kSourceAlias = QStringLiteral("restoresource");
 
 QString& checkerOverride() {
     static QString path;
@@ -48,7 +49,7 @@ bool sameFile(const QString& a, const QString& b) {
 void copyTemplate(const QString& target) {
     const QString from = backupTemplatePath();
     if (!QFileInfo(from).isFile())
-        throw DbError(kFileNotFound, QStringLiteral("文件未找到: %1").arg(from));
+        throw DbError(kCopyFileNotFound, QStringLiteral("文件未找到: %1").arg(from));
     if (QFileInfo::exists(target) && !QFile::remove(target))
         throw DbError(kPermissionDenied, QStringLiteral("没有权限: %1").arg(target));
     QFile source(from);
@@ -79,16 +80,6 @@ DbError notABackup(const QString& path, const QString& reason) {
         kNotABackup,
         QStringLiteral("文件 %1 不是本系统的备份文件，不能从它恢复：%2。系统数据未作改动。")
             .arg(QDir::toNativeSeparators(path), reason));
-}
-
-// The source is attached once, outside the transaction (the engine cannot attach inside
-// one); the copy-in statements then find it attached.
-void attachSource(Connection& c, const QString& source) {
-    c.execute(QStringLiteral("attach database '") + sqlEscape(source) +
-              QStringLiteral("' as restoresource key ''"));
-}
-void detachSource(Connection& c) {
-    c.execute(QStringLiteral("detach database restoresource"));
 }
 
 void restoreTables(Connection& c, const QString& source, const QStringList& tables) {
@@ -163,8 +154,10 @@ void restoreFrom(const QString& source, BackupScope scope) {
     refuseProtectedFile(source);
     checkBackupFile(source, scope);
     auto c = openCatalogue();
-    // Every delete and insert of the restore commits or rolls back together.
-    attachSource(*c, source);
+    // Attached before the transaction begins (the engine cannot attach inside one); the
+    // copy-in statements find the attachment and reuse it, so every delete and insert of
+    // the restore commits or rolls back together.
+    c->attach(source, kSourceAlias);
     try {
         c->beginTransaction();
         restoreTables(*c, source, backupTables(scope));
@@ -177,12 +170,12 @@ void restoreFrom(const QString& source, BackupScope scope) {
             }
         }
         try {
-            detachSource(*c);
+            c->detach(kSourceAlias);
         } catch (const DbError&) {
         }
         throw;
     }
-    detachSource(*c);
+    c->detach(kSourceAlias);
 }
 
 QString backupCheckerPath() {
