@@ -1,4 +1,0 @@
-#include "lending/lending.h"
-namespace lending {
-QDialog* createJygl(QWidget*) { return nullptr; }
-} // namespace lending
