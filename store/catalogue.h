@@ -21,7 +21,7 @@ QString catalogueConnectionString();
 
 struct ColumnDef {
     QString name;
-    QString sqlType; // SMALLINT, INTEGER, SINGLE, DOUBLE, CURRENCY, DATE, TEXT
+    QString sqlType;     // SMALLINT, INTEGER, SINGLE, DOUBLE, CURRENCY, DATE, TEXT
     QString constraints; // e.g. "NOT NULL UNIQUE", "PRIMARY KEY AUTOINCREMENT"
 };
 struct TableDef {
@@ -37,5 +37,11 @@ QStringList fullTableOrder();
 QStringList documentTableOrder();
 // Creates the eight empty tables on an open connection.
 void createCatalogueTables(Connection& connection);
+// A new database file holding the eight empty tables: encrypted with password, or a plain
+// SQLite file when password is empty. An existing file is never touched (DbError).
+void createDatabaseFile(const QString& path, const QString& password);
+// The rows a new catalogue ships with: the choice lists, the first user account
+// (admin / admin) and a few units.
+void insertShippedRows(Connection& connection);
 
 } // namespace store

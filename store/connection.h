@@ -32,6 +32,15 @@ public:
     void rollback();
     bool inTransaction() const;
 
+    // Another database file (a plain SQLite file: backups and the template) made visible
+    // under alias. Attaching cannot happen inside a transaction, so an operation that
+    // copies within one attaches first; execute()'s copy forms reuse an attachment of the
+    // same file and leave it attached. A missing file is an error and is not created.
+    void attach(const QString& path, const QString& alias);
+    void detach(const QString& alias);
+    // The alias under which path is attached, or an empty string.
+    QString attachedAlias(const QString& path) const;
+
     sqlite3* handle() const;
 
 private:

@@ -27,9 +27,13 @@ public:
     Recordset* recordset() const;
 
 private:
+    void followRows();
+
     Recordset* rs_;
     QList<QString> captions_;
     QList<Qt::Alignment> alignments_;
+    int rows_ = 0;
+    int columns_ = 0;
 };
 
 } // namespace store

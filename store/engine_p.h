@@ -1,0 +1,23 @@
+#pragma once
+// Shared inside the store: turning engine failures into DbError, the Jet dialect.
+
+#include "store/error.h"
+
+#include <QString>
+
+struct sqlite3;
+
+namespace store::detail {
+
+// The failure of the last call on db, as the callers see it (constraint failures as the
+// engine's general failure code, a busy or read-only file as 70).
+DbError engineError(sqlite3* db, int rc, const QString& sql);
+
+// "delete * from T" and "select top N …" in SQLite's words; other statements unchanged.
+QString translateDialect(const QString& sql);
+
+// A text as stored in a DATE column (ISO yyyy-MM-dd), or an empty string when it is no
+// date: ISO, yyyy-M-d, yyyy/M/d and 2004年3月5日 are read.
+QString isoDate(const QString& text);
+
+} // namespace store::detail
