@@ -19,8 +19,8 @@ class Recordset;
 class GridModel;
 
 struct GridColumn {
-    QString caption;      // leading blanks belong to the caption
-    int widthTwips;       // 15 twips a pixel; 0 hides the column
+    QString caption; // leading blanks belong to the caption
+    int widthTwips;  // 15 twips a pixel; 0 hides the column
     Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter;
 };
 
@@ -36,6 +36,7 @@ class ControlBinder : public QObject {
     Q_OBJECT
 public:
     explicit ControlBinder(Recordset* recordset, QObject* parent = nullptr);
+    ~ControlBinder() override;
     // format: how a value is shown (default: Recordset::text).
     void bind(QLineEdit* box, const QString& column,
               std::function<QString(const QVariant&)> format = {});
@@ -45,9 +46,14 @@ public:
 
 private:
     struct Binding;
+    void show(Binding* binding);
+    void write(Binding* binding, const QString& text);
+    void watchList(Binding* binding);
+
     Recordset* rs_;
     QList<Binding*> bindings_;
-    bool showing_ = false;
+    bool showing_ = false; // the binder itself is setting a box's text
+    bool writing_ = false; // a box's text is being written into the row
 };
 
 } // namespace store
