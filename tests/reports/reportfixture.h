@@ -20,9 +20,9 @@ struct Document {
     QString pages;
     QString remark;
     QString period = QStringLiteral("永久");
-    QString fonds;
-    QString catalogue;
-    QString file;
+    QString fonds = {};
+    QString catalogue = {};
+    QString file = {};
 };
 // table: 文件收文库, 文件发文库 or 归档库
 void addDocument(const QString& table, const Document& d);
