@@ -29,6 +29,7 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void buildControls();
@@ -73,6 +74,7 @@ private:
     bool editing_ = false;
     QVariant addBookmark_; // the row current when 新建 was last pressed
     int editPosition_ = 0; // the position current when 编辑 was last pressed
+    bool placed_ = false;
 };
 
 } // namespace admin
