@@ -72,7 +72,7 @@ enum Xf { XfTitle = 16, XfHeading, XfText, XfCentered, XfLabel, XfStamp };
 QByteArray font(const QString& name, int twips, bool bold, uint8_t charset) {
     QByteArray f;
     append16(f, uint16_t(twips));
-    append16(f, 0);
+    append16(f, bold ? 0x0001 : 0); // readers of older files look for bold here
     append16(f, 0x7FFF);
     append16(f, bold ? 700 : 400);
     append16(f, 0);
