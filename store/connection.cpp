@@ -28,6 +28,8 @@ constexpr int kKdfIterations = 64000;
 constexpr int kKeyBytes = 32;
 constexpr int kSaltBytes = 16;
 constexpr int kBusyTimeoutMs = 2000;
+// Page cache of each connection, in KiB: a register query sorts a whole table in memory.
+constexpr int kCacheKiB = 32768;
 const QByteArray kPlainHeader("SQLite format 3\0", 16);
 
 struct ConnectionString {
@@ -314,6 +316,9 @@ void Connection::open(const QString& connectionString) {
     }
     if (rc != SQLITE_OK)
         fail(detail::engineError(db, rc, QStringLiteral("open")));
+    sqlite3_exec(db,
+                 QByteArray("pragma cache_size = -" + QByteArray::number(kCacheKiB)).constData(),
+                 nullptr, nullptr, nullptr);
     if (sqlite3_db_readonly(db, "main") == 1)
         fail(DbError(kPermissionDenied,
                      QStringLiteral("拒绝的权限：数据库文件“%1”不能写入。").arg(path)));
