@@ -3,11 +3,12 @@
 #include "store/connection.h"
 #include "store/sqltext.h"
 
+#include <QDebug>
 #include <QDir>
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QProcess>
-#include <QTest>
 
 namespace reporttest {
 namespace {
@@ -89,6 +90,15 @@ QList<int> bordersOf(const QJsonObject& sheet, int row, int column) {
     for (const QJsonValue& v : a)
         out << v.toInt();
     return out;
+}
+
+QString ssconvertComplaints(const QString& workbook) {
+    QProcess ssconvert;
+    ssconvert.start(QStringLiteral("ssconvert"), {workbook, workbook + QStringLiteral(".csv")});
+    if (!ssconvert.waitForFinished(60000) || ssconvert.exitCode() != 0)
+        return QStringLiteral("ssconvert failed: ") + ssconvert.readAllStandardError();
+    QFile::remove(workbook + QStringLiteral(".csv"));
+    return QString::fromLocal8Bit(ssconvert.readAllStandardError()).trimmed();
 }
 
 QStringList workbooksIn(const QString& dir) {

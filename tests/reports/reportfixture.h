@@ -44,6 +44,10 @@ QJsonObject readSheet(const QString& workbook, int sheet);
 QString cellText(const QJsonObject& sheet, int row, int column);
 QList<int> bordersOf(const QJsonObject& sheet, int row, int column);
 
+// Gnumeric's ssconvert converts the workbook to CSV; what it wrote to stderr (empty when
+// it had nothing to warn about), or a failure note.
+QString ssconvertComplaints(const QString& workbook);
+
 // The workbooks in a folder (.xls, not the template).
 QStringList workbooksIn(const QString& dir);
 

@@ -293,6 +293,7 @@ void ReportWindows::exportFillsTheWorksheet() {
         QVERIFY(cellText(sheet, n + 4, c).isEmpty());
     QCOMPARE(cellText(sheet, 2, stampColumn), QStringLiteral("2004/3/5-14:23:05"));
     checkFrame(sheet, n, lastColumn);
+    QCOMPARE(ssconvertComplaints(env->path(fileName)), QString());
     // The window stays open with its inputs for another report.
     QCOMPARE(textOf(win.get(), "Text2"), QStringLiteral("2004"));
 }
