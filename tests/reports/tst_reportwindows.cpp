@@ -114,6 +114,7 @@ private slots:
     void archiveChecks();
     void failuresAreReportedAndWindowStaysUsable();
     void printFailureRemovesPrintFile();
+    void unwritablePrintFileIsReported();
     void printLeavesNoPrintFile_data();
     void printLeavesNoPrintFile();
 
@@ -586,6 +587,25 @@ void ReportWindows::printFailureRemovesPrintFile() {
     QCOMPARE(env->messages.size(), 1);
     QCOMPARE(env->messages[0].icon, app::Icon::Critical);
     QVERIFY(!QFile::exists(printFile));
+}
+
+void ReportWindows::unwritablePrintFileIsReported() {
+    addContract({"H-1", "2004-01", "合同", "甲", "乙", "20040301", ""});
+    // A folder where the print file should go: the workbook cannot be saved.
+    QVERIFY(QDir(env->dir()).mkdir(kPrintFile));
+    auto win = openWindow(Window::Htbb);
+    type(win.get(), "Text1", "2004");
+    click(win.get(), "Command1");
+    QCOMPARE(env->messages.size(), 1);
+    QCOMPARE(env->messages[0].icon, app::Icon::Critical);
+    QCOMPARE(env->messages[0].title, QStringLiteral("错误"));
+    QVERIFY(!env->messages[0].text.isEmpty());
+
+    // Once the folder is gone the same window exports.
+    QVERIFY(QDir(env->dir()).rmdir(kPrintFile));
+    env->clearMessages();
+    click(win.get(), "Command2");
+    checkPlainMessage(QStringLiteral("合同报表已新生成在本系统安装目录下!"));
 }
 
 void ReportWindows::printLeavesNoPrintFile_data() {
