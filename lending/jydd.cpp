@@ -117,6 +117,7 @@ void Jydd::buildControls() {
     title->setStyleSheet(QStringLiteral("QLabel { background: qlineargradient(x1:0, y1:0, x2:1, "
                                         "y2:0, stop:0 #1f4e8c, stop:1 #6c9bd2); color: white; "
                                         "font-weight: bold; padding: 4px 8px; }"));
+    title->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
 
     auto* frame = new QGroupBox(QStringLiteral("资料借阅"));
     frame->setObjectName(QStringLiteral("Frame1"));
@@ -161,7 +162,7 @@ void Jydd::buildControls() {
     layout->addWidget(title);
     layout->addWidget(frame);
     layout->addLayout(buttons);
-    resize(620, 300);
+    resize(620, sizeHint().height());
 }
 
 std::pair<QString, QString> Jydd::nextLoanNumber(const QString& p) {

@@ -97,6 +97,7 @@ void Jygl::buildControls() {
     title->setStyleSheet(QStringLiteral("QLabel { background: qlineargradient(x1:0, y1:0, x2:1, "
                                         "y2:0, stop:0 #1f4e8c, stop:1 #6c9bd2); color: white; "
                                         "font-weight: bold; padding: 4px 8px; }"));
+    title->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
 
     dataGrid1_ = makeGrid(QStringLiteral("DataGrid1"));
     dataGrid2_ = makeGrid(QStringLiteral("DataGrid2"));
