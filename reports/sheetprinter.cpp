@@ -172,12 +172,17 @@ class SheetPainter {
 public:
     SheetPainter(const xls::SheetLayout& s, QPagedPaintDevice& device, QPainter& p)
         : sheet_(s), device_(device), painter_(p) {
-        for (const auto& f : s.fonts)
-            fonts_.push_back(fontOf(f));
+        // The painter draws in points; fonts are sized so that they come out right under
+        // that scale, and their metrics then read in points too.
+        const double pointsPerPixel = pointsPerInch / device.logicalDpiY();
+        for (const auto& f : s.fonts) {
+            QFont font = fontOf(f);
+            font.setPointSizeF(font.pointSizeF() * pointsPerPixel);
+            fonts_.push_back(font);
+        }
         // Column widths count digits of the default font.
         QFontMetricsF metrics(fonts_.empty() ? QFont() : fonts_[0], &device);
-        const double digit =
-            metrics.horizontalAdvance(QLatin1Char('0')) * pointsPerInch / device.logicalDpiX();
+        const double digit = metrics.horizontalAdvance(QLatin1Char('0'));
         for (int w : s.columnWidths)
             columns_.push_back(w / 256.0 * digit);
         for (int h : s.rowHeights)
@@ -256,7 +261,7 @@ private:
         painter_.setFont(font);
         painter_.setPen(Qt::black);
         const QFontMetricsF m(font, &device_);
-        const double lineHeight = m.height() * pointsPerInch / device_.logicalDpiY();
+        const double lineHeight = m.height();
         auto draw = [&](const QString& text, double top) {
             if (text.isEmpty())
                 return;
@@ -378,9 +383,7 @@ private:
         if (mayOverflow && !wrap) {
             // Text wider than its cell runs on over empty neighbours, as on screen.
             const QFontMetricsF m(font, &device_);
-            const double need =
-                m.horizontalAdvance(cell.text) * pointsPerInch / device_.logicalDpiX() +
-                2 * cellPadding;
+            const double need = m.horizontalAdvance(cell.text) + 2 * cellPadding;
             const int c = cell.column;
             double left = box.left(), right = box.right();
             if (need > box.width()) {
