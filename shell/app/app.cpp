@@ -35,8 +35,7 @@ std::unique_ptr<QSettings> openRegistry() {
         return std::make_unique<QSettings>(s.registryFile, QSettings::IniFormat);
     }
     auto reg = std::make_unique<QSettings>(QSettings::IniFormat, QSettings::SystemScope,
-                                           QStringLiteral("Marrowin"),
-                                           QStringLiteral("registry"));
+                                           QStringLiteral("Marrowin"), QStringLiteral("registry"));
     if (reg->status() != QSettings::NoError)
         return nullptr;
     return reg;
@@ -44,17 +43,25 @@ std::unique_ptr<QSettings> openRegistry() {
 
 } // namespace
 
-QString title() { return QStringLiteral("Marrowin"); }
+QString title() {
+    return QStringLiteral("Marrowin");
+}
 
-QString currentUser() { return state().currentUser; }
-void setCurrentUser(const QString& user) { state().currentUser = user; }
+QString currentUser() {
+    return state().currentUser;
+}
+void setCurrentUser(const QString& user) {
+    state().currentUser = user;
+}
 
 QString appDir() {
     if (state().appDir.isEmpty())
         return QCoreApplication::applicationDirPath();
     return state().appDir;
 }
-void setAppDir(const QString& dir) { state().appDir = dir; }
+void setAppDir(const QString& dir) {
+    state().appDir = dir;
+}
 
 QString appPath(const QString& fileName) {
     QString dir = appDir();
@@ -68,8 +75,12 @@ QDateTime now() {
         return state().fixedNow;
     return QDateTime::currentDateTime();
 }
-QDate today() { return now().date(); }
-void setNow(const QDateTime& fixed) { state().fixedNow = fixed; }
+QDate today() {
+    return now().date();
+}
+void setNow(const QDateTime& fixed) {
+    state().fixedNow = fixed;
+}
 
 QString dateText(const QDate& d) {
     return QStringLiteral("%1年%2月%3日").arg(d.year()).arg(d.month()).arg(d.day());
@@ -77,8 +88,15 @@ QString dateText(const QDate& d) {
 QString ymdText(const QDate& d) {
     return QStringLiteral("%1-%2-%3").arg(d.year()).arg(d.month()).arg(d.day());
 }
-QString shortDate(const QDate& d) { return QLocale().toString(d, QLocale::ShortFormat); }
-QString longTime(const QTime& t) { return t.toString(QStringLiteral("H:mm:ss")); }
+QString shortDate(const QDate& d) {
+    return QLocale().toString(d, QLocale::ShortFormat);
+}
+QString longTime(const QTime& t) {
+    return t.toString(QStringLiteral("H:mm:ss"));
+}
+QString shortTime(const QTime& t) {
+    return QLocale().toString(t, QLocale::ShortFormat);
+}
 QString compactDate(const QDate& d) {
     return QString::number(d.year()) + QString::number(d.month()) + QString::number(d.day());
 }
@@ -108,11 +126,13 @@ QString setting(const QString& application, const QString& section, const QStrin
     if (!state().settingsFile.isEmpty())
         s = std::make_unique<QSettings>(state().settingsFile, QSettings::IniFormat);
     else
-        s = std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
-                                        application, application);
+        s = std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope, application,
+                                        application);
     return s->value(section + QLatin1Char('/') + key, defaultValue).toString();
 }
-void setSettingsFile(const QString& iniPath) { state().settingsFile = iniPath; }
+void setSettingsFile(const QString& iniPath) {
+    state().settingsFile = iniPath;
+}
 
 bool getKeyValue(const QString& keyName, const QString& subKeyRef, QString& keyVal) {
     keyVal.clear();

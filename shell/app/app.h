@@ -38,6 +38,8 @@ QString ymdText(const QDate& d);
 QString shortDate(const QDate& d);
 // The long time form, 14:23:05.
 QString longTime(const QTime& t);
+// Hours and minutes in the locale's short time form (14:23 under a Chinese locale).
+QString shortTime(const QTime& t);
 // Today as year, month and day written one after another: 200435 for 5 March 2004.
 QString compactDate(const QDate& d);
 
