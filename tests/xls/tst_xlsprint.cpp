@@ -1,12 +1,16 @@
 // Printing a worksheet on the default printer: a CUPS queue with the cups-pdf backend
 // (scripts/start-printer adds it) turns the job into a PDF, which pdftotext reads back.
 
+#include "reports/sheetprinter.h"
 #include "reports/spreadsheet.h"
 #include "reports/xls/shippedtemplate.h"
+#include "reports/xls/workbook.h"
 
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
+#include <QPainter>
+#include <QPdfWriter>
 #include <QPrinterInfo>
 #include <QProcess>
 #include <QRegularExpression>
@@ -138,6 +142,57 @@ private Q_SLOTS:
         }
         QCOMPARE(next - 1, rows);
         QVERIFY(text.contains(QStringLiteral("2004-3-5-14:23:05")));
+    }
+
+    // The same pagination drawn straight into a PDF, printer or not: rows split over pages
+    // of the template's paper, each page under the repeated title rows.
+    void drawsPagesUnderTitles() {
+        if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+            QSKIP("pdftotext (poppler-utils) is not installed");
+        auto book = xls::Workbook::open(shipped_);
+        book->activate(3);
+        const int rows = 120;
+        for (int k = 1; k <= rows; ++k) {
+            book->setNumber(k + 3, 1, k);
+            book->setText(k + 3, 3, QStringLiteral("R%1").arg(k, 4, 10, QLatin1Char('0')));
+        }
+        book->setBorders(4, 1, rows + 4, 8);
+        const xls::SheetLayout layout = book->layout();
+        QCOMPARE(layout.page.titleFirstRow, 0);
+        QCOMPARE(layout.page.titleLastRow, 2);
+        QVERIFY(layout.page.landscape);
+        QCOMPARE(layout.page.paperSize, 9);
+        const QString path = dir_.filePath(QStringLiteral("drawn.pdf"));
+        int pages = 0;
+        {
+            QPdfWriter pdf(path);
+            pdf.setResolution(600);
+            pdf.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Landscape,
+                                          QMarginsF(36, 54, 36, 54), QPageLayout::Point));
+            QPainter painter(&pdf);
+            pages = reports::paintSheet(layout, pdf, painter);
+        }
+        QVERIFY(pages >= 3);
+        QProcess p;
+        p.start(QStringLiteral("pdftotext"),
+                {QStringLiteral("-layout"), path, QStringLiteral("-")});
+        QVERIFY(p.waitForFinished(60000));
+        QStringList texts = QString::fromUtf8(p.readAllStandardOutput())
+                                .normalized(QString::NormalizationForm_KC)
+                                .split(QLatin1Char('\f'));
+        while (!texts.isEmpty() && texts.last().trimmed().isEmpty())
+            texts.removeLast();
+        QCOMPARE(texts.size(), pages);
+        int next = 1;
+        static const QRegularExpression marker(QStringLiteral("R(\\d{4})"));
+        for (const QString& page : texts) {
+            QVERIFY(page.contains(QStringLiteral("归档目录")));
+            QVERIFY(page.contains(QStringLiteral("保管期限")));
+            auto it = marker.globalMatch(page);
+            while (it.hasNext())
+                QCOMPARE(it.next().captured(1).toInt(), next++);
+        }
+        QCOMPARE(next - 1, rows);
     }
 
     // Without any printer the report fails clearly instead of passing for printed.

@@ -229,6 +229,7 @@ private Q_SLOTS:
         QVERIFY2(!warnings.contains("WARNING") && !warnings.contains("CRITICAL"),
                  qPrintable(warnings));
         QCOMPARE(xlstest::structureFaults(target), QStringLiteral("ok"));
+        QCOMPARE(xlstest::changedRecords(source, target, sheet), QStringLiteral("ok"));
         QVERIFY(!xlstest::hasTemplateRecord(target));
     }
 

@@ -67,6 +67,12 @@ bool hasTemplateRecord(const QString& path) {
     return r.out.trimmed() == "template";
 }
 
+QString changedRecords(const QString& templatePath, const QString& saved, int filledSheet) {
+    const RunResult r =
+        run(python, {script("samerecords.py"), templatePath, saved, QString::number(filledSheet)});
+    return QString::fromUtf8(r.out + r.err).trimmed();
+}
+
 QString fixtureDir() {
     const QString dir =
         QDir::cleanPath(QStringLiteral(MARROWIN_SOURCE_DIR "/../shared/fixtures/templates"));

@@ -22,6 +22,8 @@ QString convertWarnings(const QString& path, QString* csv = nullptr);
 // Our structural check; "ok" when nothing is wrong.
 QString structureFaults(const QString& path);
 bool hasTemplateRecord(const QString& path);
+// Whether saving kept every record it had no reason to change; "ok" when it did.
+QString changedRecords(const QString& templatePath, const QString& saved, int filledSheet);
 
 QString fixtureDir(); // empty when the fixtures are not at hand
 bool haveReaders();   // python3 with xlrd, and ssconvert
