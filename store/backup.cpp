@@ -14,6 +14,7 @@
 
 #include <filesystem>
 #include <system_error>
+#include <unistd.h>
 
 namespace store {
 namespace {
@@ -23,6 +24,11 @@ constexpr qint64 kCopyFileNotFound = 53;
 constexpr qint64 kPathAccessError = 75;
 constexpr int kCheckerTimeoutMs = 10 * 60 * 1000;
 const QString kSourceAlias = QStringLiteral("restoresource");
+const QString kTargetAlias = QStringLiteral("backuptarget");
+// Page cache for the catalogue while a restore rewrites it: a restore of a large catalogue
+// touches more pages than the everyday cache holds, and every page spilt early costs a
+// journal sync.
+constexpr int kRestoreCacheKiB = 256 * 1024;
 
 QString& checkerOverride() {
     static QString path;
@@ -64,6 +70,14 @@ void copyTemplate(const QString& target) {
     // The copy keeps the template's permissions; a backup is the user's to change.
     QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
                                       QFile::ReadOther);
+}
+
+// The finished backup reaches the disk before it is reported written.
+void syncToDisk(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadWrite) || ::fsync(f.handle()) != 0)
+        throw DbError(kPathAccessError,
+                      QStringLiteral("路径/文件访问错误: %1 (%2)").arg(path, f.errorString()));
 }
 
 QString columnsArgument(const QString& table) {
@@ -114,10 +128,21 @@ void backupTo(const QString& target, BackupScope scope) {
     copyTemplate(target);
     try {
         auto c = openCatalogue();
+        // The new file needs no journal: a backup that fails is removed, not rolled back.
+        // The copy statements find it attached and reuse the attachment.
+        c->attach(target, kTargetAlias);
+        c->execute(QStringLiteral("pragma ") + kTargetAlias +
+                   QStringLiteral(".journal_mode = off"));
+        c->execute(QStringLiteral("pragma ") + kTargetAlias + QStringLiteral(".synchronous = off"));
+        c->execute(QStringLiteral("pragma ") + kTargetAlias + QStringLiteral(".cache_size = -") +
+                   QString::number(kRestoreCacheKiB / 4));
         const QString quoted = sqlEscape(target);
         for (const QString& t : backupTables(scope))
             c->execute(QStringLiteral("insert into ") + t + QStringLiteral(" in '") + quoted +
                        QStringLiteral("' select * from ") + t);
+        c->detach(kTargetAlias);
+        c.reset();
+        syncToDisk(target);
     } catch (...) {
         QFile::remove(target);
         throw;
@@ -154,6 +179,10 @@ void restoreFrom(const QString& source, BackupScope scope) {
     refuseProtectedFile(source);
     checkBackupFile(source, scope);
     auto c = openCatalogue();
+    c->execute(QStringLiteral("pragma main.cache_size = -") + QString::number(kRestoreCacheKiB));
+    // The engine zeroes every freed page by default; the restore frees whole tables only to
+    // fill the same pages again within the transaction, and the file is encrypted anyway.
+    c->execute(QStringLiteral("pragma main.secure_delete = off"));
     // Attached before the transaction begins (the engine cannot attach inside one); the
     // copy-in statements find the attachment and reuse it, so every delete and insert of
     // the restore commits or rolls back together.

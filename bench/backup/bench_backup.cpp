@@ -5,6 +5,7 @@
 #include "shell/app/testing.h"
 #include "store/backup.h"
 #include "store/connection.h"
+#include "store/error.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -14,6 +15,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <functional>
+#include <stdexcept>
 #include <vector>
 
 namespace {
@@ -93,7 +95,7 @@ int main(int argc, char** argv) {
         fill();
         const QString backup = env.path(QStringLiteral("bench.mdb"));
         const QString peerCopy = env.path(QStringLiteral("peer.db"));
-        std::vector<double> backups, restores, peers;
+        std::vector<double> backups, restores, peers, checks;
         for (int run = 0; run < kRuns; ++run) {
             backups.push_back(seconds([&] { store::backupTo(backup, store::BackupScope::Full); }));
             QFile::remove(peerCopy);
@@ -105,6 +107,8 @@ int main(int argc, char** argv) {
                 if (p.exitCode() != 0)
                     throw std::runtime_error("sqlite3 .backup failed");
             }));
+            checks.push_back(
+                seconds([&] { store::checkBackupFile(backup, store::BackupScope::Full); }));
             restores.push_back(
                 seconds([&] { store::restoreFrom(backup, store::BackupScope::Full); }));
         }
@@ -115,6 +119,7 @@ int main(int argc, char** argv) {
         std::printf("%-34s %7.3f s\n", "sqlite3 .backup of the same data", peer);
         report("full backup", median(backups), kBackupGoal, peer);
         report("full restore (checker included)", median(restores), kRestoreGoal, peer);
+        std::printf("%-34s %7.3f s\n", "  of which the file check", median(checks));
     } catch (const store::DbError& e) {
         std::fprintf(stderr, "failed: %s\n", qPrintable(e.description()));
         return 1;
