@@ -218,14 +218,18 @@ void FrmSql::Impl::load() {
     cboField->clear();
     try {
         auto connection = store::openCatalogue();
-        store::Recordset rs;
-        rs.open(QStringLiteral("select * from ") + q->sqlado, *connection);
+        // Only the columns are needed: the rows of the table are not read.
+        const QList<store::FieldInfo> fields =
+            store::queryFields(QStringLiteral("select * from ") + q->sqlado, *connection);
         const int count = qMin<int>(q->intNumField, kMaxFields);
         for (int i = 0; i < count; ++i) {
-            intFieldType[i] = rs.fieldType(i);
-            cboField->addItem(rs.fieldName(i));
+            if (i >= fields.size())
+                throw store::DbError(
+                    store::kSqlError,
+                    QStringLiteral("表 %1 只有 %2 列。").arg(q->sqlado).arg(fields.size()));
+            intFieldType[i] = fields[i].type;
+            cboField->addItem(fields[i].name);
         }
-        rs.close();
     } catch (const store::DbError& e) {
         app::message(q, e.description(), app::Buttons::Ok, app::Icon::Critical);
     }

@@ -27,14 +27,18 @@ namespace {
 // null) followed by the fields' UTF-8 texts, so a row costs its text and four bytes a field.
 constexpr quint32 kNullBit = 0x80000000u;
 constexpr quint32 kOffsetMask = 0x7fffffffu;
-constexpr size_t kChunkBytes = 1 << 20;
+// Chunks grow from small (the many short lists) to 1 MiB (the registers).
+constexpr size_t kFirstChunkBytes = 4096;
+constexpr size_t kLargestChunkBytes = 1 << 20;
 
 class Arena {
 public:
     char* allocate(size_t bytes) {
         if (chunks_.empty() || used_ + bytes > size_) {
-            size_ = std::max(kChunkBytes, bytes);
-            chunks_.push_back(std::make_unique<char[]>(size_));
+            const size_t next = chunks_.empty() ? kFirstChunkBytes
+                                                : std::min(size_ * 2, kLargestChunkBytes);
+            size_ = std::max(next, bytes);
+            chunks_.push_back(std::make_unique_for_overwrite<char[]>(size_));
             used_ = 0;
         }
         char* p = chunks_.back().get() + used_;
@@ -916,7 +920,6 @@ void Recordset::updateBatch() {
     for (size_t i = 0; i < order.size(); ++i)
         d->apply(order[i], results[i]);
     emit rowsReset();
-    emit moveComplete();
 }
 
 void Recordset::cancelUpdate() {
@@ -1024,6 +1027,24 @@ void Recordset::setCurrentRow(int row) {
 
 void Recordset::addEditSource(QObject* owner, std::function<void()> flush) {
     d->editSources.push_back({owner, std::move(flush)});
+}
+
+QList<FieldInfo> queryFields(const QString& sql, Connection& connection) {
+    if (!connection.isOpen())
+        throw DbError(kSqlError, QStringLiteral("记录集的连接没有打开。"));
+    sqlite3* db = connection.handle();
+    const QString translated = detail::translateDialect(sql);
+    const QByteArray utf8 = translated.toUtf8();
+    Statement st;
+    const int rc = sqlite3_prepare_v2(db, utf8.constData(), int(utf8.size()), &st.stmt, nullptr);
+    if (rc != SQLITE_OK)
+        throw detail::engineError(db, rc, translated);
+    QList<FieldInfo> out;
+    for (int i = 0, n = sqlite3_column_count(st.stmt); i < n; ++i) {
+        const int type = typeFromDeclared(sqlite3_column_decltype(st.stmt, i));
+        out.append({QString::fromUtf8(sqlite3_column_name(st.stmt, i)), type < 0 ? kText : type});
+    }
+    return out;
 }
 
 } // namespace store

@@ -7,6 +7,7 @@
 // after the last; AbsolutePosition counts visible rows from 1. Every failure throws
 // DbError.
 
+#include <QList>
 #include <QObject>
 #include <QString>
 #include <QVariant>
@@ -114,5 +115,13 @@ private:
     struct Impl;
     std::unique_ptr<Impl> d;
 };
+
+// The result columns of a query, named and typed as an opened record set would have them,
+// read without fetching a single row (the query builder lists a table's columns).
+struct FieldInfo {
+    QString name;
+    int type; // a FieldType code
+};
+QList<FieldInfo> queryFields(const QString& sql, Connection& connection);
 
 } // namespace store
