@@ -343,6 +343,8 @@ void Jygl::lendItem() {
     dialog.text1(3)->setText(rs1_->text(QString::fromUtf8(kItemSerial)));
     dialog.exec();
     UpdateItemButtons();
+    // The new loan, if any, is the current row now and is on loan.
+    UpdateLoanButtons();
 }
 
 void Jygl::showItemLoans() {

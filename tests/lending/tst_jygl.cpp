@@ -391,6 +391,8 @@ private slots:
         QCOMPARE(loanValue(QStringLiteral("2004-0005"), QStringLiteral("借阅人")).toString(),
                  QStringLiteral("王五"));
         QVERIFY(j.ok(0)->isEnabled());
+        QCOMPARE(j.loans()->currentIndex().row(), row);
+        QVERIFY(j.returnEnabled());
         j.dep(3)->click();
         QCOMPARE(j.loanCell(0, 1), QStringLiteral("2004-0005"));
     }
