@@ -88,6 +88,8 @@ FrmUser::FrmUser(QWidget* parent) : QDialog(parent) {
     setWindowTitle(text::caption);
     buildControls();
     load();
+    // A fixed dialog: the size that holds the browse row of buttons.
+    setFixedSize(sizeHint());
 }
 
 FrmUser::~FrmUser() {
@@ -154,7 +156,6 @@ void FrmUser::buildControls() {
     layout->addWidget(frame);
     layout->addLayout(buttons);
     layout->addLayout(navigation);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
 
     connect(cmdAdd, &QPushButton::clicked, this, &FrmUser::cmdAdd_Click);
     connect(cmdEdit, &QPushButton::clicked, this, &FrmUser::cmdEdit_Click);
