@@ -34,6 +34,10 @@ struct ModalShot {
 };
 const ModalShot kModalShots[] = {
     {"about", "mnuHelpAbout"},
+    {"swbb", "mnudatafinds"},
+    {"fwbb", "mnudatafindf"},
+    {"htbb", "mnudatafindh"},
+    {"gdbb", "mnudatafindz"},
 };
 
 constexpr int kSettleMs = 400;
