@@ -59,6 +59,15 @@ QString dateShown(const QVariant& v) {
     return v.isValid() ? v.toString() : QString();
 }
 
+// The filing date as the picker writes it: 2004年3月5日.
+QString archiveDateShown(const QVariant& v) {
+    if (v.typeId() == QMetaType::QDate)
+        return app::dateText(v.toDate());
+    if (v.typeId() == QMetaType::QDateTime)
+        return app::dateText(v.toDateTime().date());
+    return v.isValid() ? v.toString() : QString();
+}
+
 } // namespace
 
 QLineEdit* EditPanel::text(const QString& name) const {
@@ -118,6 +127,8 @@ void bindEditPanel(const EditPanel& panel, const QList<PanelControl>& controls,
         if (auto* line = panel.text(c.name)) {
             if (c.kind == PanelControl::DateText)
                 binder.bind(line, c.column, dateShown);
+            else if (c.kind == PanelControl::ArchiveDate)
+                binder.bind(line, c.column, archiveDateShown);
             else
                 binder.bind(line, c.column);
         } else if (auto* combo = panel.combo(c.name)) {

@@ -181,7 +181,8 @@ QWidget* FrmSql::Impl::buildContent() {
     dtPicker->setObjectName(QStringLiteral("DTPicker1"));
     dtPicker->setCalendarPopup(true);
     dtPicker->setDisplayFormat(QStringLiteral("yyyy-M-d"));
-    dtPicker->setFixedWidth(22 + dtPicker->fontMetrics().horizontalAdvance(QLatin1Char('M')));
+    dtPicker->setMinimumWidth(
+        dtPicker->fontMetrics().horizontalAdvance(QStringLiteral("2004-12-30")) + 40);
     row->addWidget(cboField);
     row->addWidget(combo1);
     row->addWidget(txtSql, 1);

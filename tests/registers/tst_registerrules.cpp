@@ -310,6 +310,7 @@ void TestRegisterRules::pickedDateIsTheArchivingDate() {
     // The picker keeps its date: it does not follow the current row.
     w.rs()->moveFirst();
     QCOMPARE(w.picker()->date(), QDate(2004, 5, 3));
+    QCOMPARE(w.text(k.dateBox)->text(), QStringLiteral("2004年1月2日"));
 }
 
 void TestRegisterRules::focusAfterAddAndEdit_data() {
