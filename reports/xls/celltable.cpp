@@ -58,15 +58,13 @@ void appendRaw(QByteArray& raw, const Record& r) {
     appendRecord(raw, r.id, r.data);
 }
 
-QByteArray cellRecord(uint16_t rid, int row, int col, uint16_t xf, int extra) {
-    QByteArray out;
-    out.reserve(10 + extra);
+// A cell record's header, written straight into the stream.
+void cellRecord(QByteArray& out, uint16_t rid, int row, int col, uint16_t xf, int extra) {
     append16(out, rid);
     append16(out, uint16_t(6 + extra));
     append16(out, uint16_t(row));
     append16(out, uint16_t(col));
     append16(out, xf);
-    return out;
 }
 
 } // namespace
@@ -198,12 +196,15 @@ uint16_t CellTable::defaultXf(int row, int col, int xfCount) const {
 void CellTable::write(QByteArray& out, int selected) const {
     // Rows that need a ROW record: those read, and every row holding a cell.
     std::vector<int> rowList;
+    int usedFirstCol = maxColumns, usedLastCol = 0;
     rowList.reserve(rows.size() + cells.size() / 4);
     {
         auto r = rows.begin();
         int lastCellRow = -1;
         for (auto it = cells.begin(); it != cells.end(); ++it) {
             const int row = int(it->first >> 8);
+            usedFirstCol = std::min(usedFirstCol, int(it->first & 0xFF));
+            usedLastCol = std::max(usedLastCol, int(it->first & 0xFF) + 1);
             if (row == lastCellRow)
                 continue;
             lastCellRow = row;
@@ -227,11 +228,8 @@ void CellTable::write(QByteArray& out, int selected) const {
     if (!cells.empty()) {
         firstRow = int(cells.begin()->first >> 8);
         lastRow = int(cells.rbegin()->first >> 8) + 1;
-        firstCol = maxColumns;
-        for (const auto& [key, c] : cells) {
-            firstCol = std::min(firstCol, int(key & 0xFF));
-            lastCol = std::max(lastCol, int(key & 0xFF) + 1);
-        }
+        firstCol = usedFirstCol;
+        lastCol = usedLastCol;
     }
 
     qsizetype indexAt = -1, defColWidthPos = 0;
@@ -312,31 +310,28 @@ void CellTable::write(QByteArray& out, int selected) const {
                 const Cell& c = cell->second;
                 switch (c.kind) {
                 case CellKind::Raw: {
-                    QByteArray raw = c.raw;
-                    put16(raw.data() + 8, c.xf);
-                    out.append(raw);
+                    const qsizetype at = out.size();
+                    out.append(c.raw);
+                    put16(out.data() + at + 8, c.xf);
                     break;
                 }
                 case CellKind::Rk: {
-                    QByteArray rec = cellRecord(id::RK, row, col, c.xf, 4);
-                    append32(rec, c.value);
-                    out.append(rec);
+                    cellRecord(out, id::RK, row, col, c.xf, 4);
+                    append32(out, c.value);
                     break;
                 }
                 case CellKind::Number: {
-                    QByteArray rec = cellRecord(id::NUMBER, row, col, c.xf, 8);
-                    appendF64(rec, c.number);
-                    out.append(rec);
+                    cellRecord(out, id::NUMBER, row, col, c.xf, 8);
+                    appendF64(out, c.number);
                     break;
                 }
                 case CellKind::Sst: {
-                    QByteArray rec = cellRecord(id::LABELSST, row, col, c.xf, 4);
-                    append32(rec, c.value);
-                    out.append(rec);
+                    cellRecord(out, id::LABELSST, row, col, c.xf, 4);
+                    append32(out, c.value);
                     break;
                 }
                 case CellKind::Blank:
-                    out.append(cellRecord(id::BLANK, row, col, c.xf, 0));
+                    cellRecord(out, id::BLANK, row, col, c.xf, 0);
                     break;
                 }
             }

@@ -63,8 +63,28 @@ struct Extras {
     }
 };
 
+// libgsf reports a damaged file on stderr as well; the caller gets our own error instead.
+class QuietGsf {
+public:
+    QuietGsf() {
+        for (const char* domain : domains)
+            ids_.push_back(g_log_set_handler(
+                domain, GLogLevelFlags(G_LOG_LEVEL_CRITICAL | G_LOG_LEVEL_WARNING),
+                [](const gchar*, GLogLevelFlags, const gchar*, gpointer) {}, nullptr));
+    }
+    ~QuietGsf() {
+        for (size_t i = 0; i < ids_.size(); ++i)
+            g_log_remove_handler(domains[i], ids_[i]);
+    }
+
+private:
+    static constexpr const char* domains[] = {"libgsf:msole", "libgsf"};
+    std::vector<guint> ids_;
+};
+
 Contents read(const QString& path) {
     ensureGsf();
+    const QuietGsf quiet;
     const QString shown = QFileInfo(path).fileName();
     if (!QFileInfo(path).isFile())
         throw Error(QStringLiteral("找不到工作簿文件“%1”。").arg(path));

@@ -97,6 +97,20 @@ public:
         out_.append(char(v));
         used_ += 1;
     }
+    void putChars(const char16_t* u, int n, bool wide) {
+        const qsizetype at = out_.size();
+        out_.resize(at + qsizetype(n) * (wide ? 2 : 1));
+        char* p = out_.data() + at;
+        for (int k = 0; k < n; ++k) {
+            if (wide) {
+                put16(p, uint16_t(u[k]));
+                p += 2;
+            } else {
+                *p++ = char(uint8_t(u[k]));
+            }
+        }
+        used_ += n * (wide ? 2 : 1);
+    }
     void put16v(uint16_t v) {
         append16(out_, v);
         used_ += 2;
@@ -200,12 +214,7 @@ void Sst::write(QByteArray& out, uint32_t totalRefs) const {
             int n = std::min(cch - done, w.room() / unit);
             if (wide && done + n < cch && QChar(u[done + n - 1]).isHighSurrogate())
                 --n;
-            for (int k = 0; k < n; ++k) {
-                if (wide)
-                    w.put16v(uint16_t(u[done + k]));
-                else
-                    w.put8(uint8_t(u[done + k]));
-            }
+            w.putChars(u + done, n, wide);
             done += n;
         }
         for (qsizetype k = 0; k + 4 <= s.runs.size(); k += 4) {
