@@ -19,6 +19,10 @@ using reports::Spreadsheet;
 
 namespace {
 
+constexpr int maxCellText() {
+    return 32767;
+} // what a cell holds
+
 QByteArray fileHash(const QString& path) {
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
@@ -257,6 +261,49 @@ private Q_SLOTS:
         for (int c = 0; c < 4; ++c)
             QCOMPARE(now[c].toArray()[2], was[c].toArray()[2]);
         QCOMPARE(xlstest::structureFaults(target), QStringLiteral("ok"));
+    }
+
+    // Texts that cross SST record boundaries at every kind of place: one-byte and two-byte
+    // characters, surrogate pairs, a boundary right after a string's fixed fields.
+    void textsAcrossRecords() {
+        if (!xlstest::haveReaders())
+            QSKIP("python3-xlrd or ssconvert is not installed");
+        QStringList texts;
+        for (int i = 0; i < 12; ++i)
+            texts << QString(i, QLatin1Char('a')) +
+                         QString::fromUtf8("𠀀").repeated(1000 + 37 * i) +
+                         QStringLiteral("尾%1").arg(i);
+        texts << QString(9000, QLatin1Char('x')) << QString(20000, QChar(0x00E9))
+              << QString(maxCellText(), QChar(0x4E2D)) << QStringLiteral("短");
+        const QString target = dir_.filePath(QStringLiteral("texts.xls"));
+        {
+            Spreadsheet app;
+            app.open(shipped_);
+            app.activateWorksheet(2);
+            for (int i = 0; i < texts.size(); ++i)
+                app.setCell(i + 4, 3, texts[i]);
+            app.saveAs(target);
+        }
+        const QJsonArray rows = xlstest::readBack(target)["sheets"][1]["cells"].toArray();
+        QCOMPARE(rows.size(), texts.size() + 3);
+        for (int i = 0; i < texts.size(); ++i)
+            QVERIFY2(rows[i + 3].toArray()[2].toArray()[1].toString() == texts[i],
+                     qPrintable(QStringLiteral("text %1").arg(i)));
+        // Our own reader agrees.
+        auto book = xls::Workbook::open(target);
+        book->activate(2);
+        const xls::SheetLayout layout = book->layout();
+        int found = 0;
+        for (const auto& cell : layout.cells)
+            if (cell.row >= 3 && cell.column == 2) {
+                QCOMPARE(cell.text, texts[cell.row - 3]);
+                ++found;
+            }
+        QCOMPARE(found, texts.size());
+        QCOMPARE(xlstest::structureFaults(target), QStringLiteral("ok"));
+        const QString warnings = xlstest::convertWarnings(target);
+        QVERIFY2(!warnings.contains("WARNING") && !warnings.contains("CRITICAL"),
+                 qPrintable(warnings));
     }
 
     void badFiles_data() {
