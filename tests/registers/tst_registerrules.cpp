@@ -56,6 +56,8 @@ private slots:
     void issueDateIsShownAndAcceptedAsYmd();
     void pickedDateIsTheArchivingDate_data();
     void pickedDateIsTheArchivingDate();
+    void findOnTheFilingDateTakesThePickersDate_data();
+    void findOnTheFilingDateTakesThePickersDate();
     void focusAfterAddAndEdit_data();
     void focusAfterAddAndEdit();
     void unitWindowRefusesAnEmptyName();
@@ -311,6 +313,37 @@ void TestRegisterRules::pickedDateIsTheArchivingDate() {
     w.rs()->moveFirst();
     QCOMPARE(w.picker()->date(), QDate(2004, 5, 3));
     QCOMPARE(w.text(k.dateBox)->text(), QStringLiteral("2004年1月2日"));
+}
+
+void TestRegisterRules::findOnTheFilingDateTakesThePickersDate_data() {
+    QTest::addColumn<QString>("window");
+    QTest::addColumn<int>("column");
+    QTest::newRow("swsj 归档时间") << "swsj" << 15;
+    QTest::newRow("htsj 入档时间") << "htsj" << 7;
+}
+
+void TestRegisterRules::findOnTheFilingDateTakesThePickersDate() {
+    QFETCH(QString, window);
+    QFETCH(int, column);
+    TestEnv env(MARROWIN_SHIPPED_DIR);
+    const Kind& k = kind(window);
+    fillTable(k, {"K1", "K2", "K3", "K4"}); // filed 2004-1-2 … 2004-1-5
+    Window w(k);
+    whenFrmSqlShows([column](FrmSql* d) {
+        d->findChild<QComboBox*>("CboField")->setCurrentIndex(column);
+        auto* txt = d->findChild<QLineEdit*>("TxtSQL");
+        QVERIFY(txt->isReadOnly());
+        QTest::keyClicks(txt, "2004");
+        d->findChild<QDateEdit*>("DTPicker1")->setDate(QDate(2004, 1, 4));
+        auto* ops = d->findChild<QComboBox*>("Combo1");
+        ops->setCurrentIndex(ops->findText(">= "));
+        d->findChild<QPushButton*>("CmdSql(0)")->click();
+    });
+    w.dep(2)->click();
+    QVERIFY2(env.messages.isEmpty(), qPrintable(env.messageTexts().join('|')));
+    QCOMPARE(w.rs()->filter(), k.dateColumn + QStringLiteral(" >= #2004-1-4#"));
+    QCOMPARE(w.rs()->recordCount(), 2);
+    QCOMPARE(w.currentKey(), QStringLiteral("K3"));
 }
 
 void TestRegisterRules::focusAfterAddAndEdit_data() {
