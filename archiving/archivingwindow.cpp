@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -272,6 +273,9 @@ void ArchivingWindow::moveBatch(int n) {
     QString serial;
     connection.beginTransaction();
     try {
+        // The grids are bound afresh once the move is over; they need not follow each row.
+        const QSignalBlocker quietSource(source_.rs.get());
+        const QSignalBlocker quietArchive(archive_.rs.get());
         source_.rs->moveFirst();
         for (int i = 0; i < n; ++i) {
             serial = source_.rs->text(settings_.sourceSerial);

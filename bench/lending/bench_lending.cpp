@@ -19,6 +19,7 @@
 #include <QTableView>
 #include <algorithm>
 #include <cstdio>
+#include <ctime>
 #include <functional>
 #include <memory>
 
@@ -55,26 +56,37 @@ void fillCatalogue() {
     c->commit();
 }
 
+// Wall-clock figures, and the process's processor time beside them: on a shared machine
+// the latter tells what the action itself costs.
 struct Figure {
     double best = 1e9;
     double worst = 0;
-    void add(double s) {
+    double cpuBest = 1e9;
+    void add(double s, double cpu) {
         best = std::min(best, s);
         worst = std::max(worst, s);
+        cpuBest = std::min(cpuBest, cpu);
     }
 };
 
-double seconds(const std::function<void()>& action) {
+double cpuSeconds() {
+    timespec t;
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return t.tv_sec + t.tv_nsec / 1e9;
+}
+
+void measure(Figure& f, const std::function<void()>& action) {
     QElapsedTimer timer;
+    const double cpu = cpuSeconds();
     timer.start();
     action();
     QApplication::processEvents();
-    return timer.nsecsElapsed() / 1e9;
+    f.add(timer.nsecsElapsed() / 1e9, cpuSeconds() - cpu);
 }
 
 void print(const char* what, const Figure& f, double goal) {
-    std::printf("%-44s best %.3f s, worst %.3f s of %d (goal < %.1f s) %s\n", what, f.best, f.worst,
-                kRuns, goal, f.best < goal ? "met" : "MISSED");
+    std::printf("%-44s best %.3f s, worst %.3f s of %d (goal < %.1f s) %s; processor %.3f s\n",
+                what, f.best, f.worst, kRuns, goal, f.best < goal ? "met" : "MISSED", f.cpuBest);
 }
 
 } // namespace
@@ -89,24 +101,24 @@ int main(int argc, char** argv) {
     Figure queries;
     for (int run = 0; run < kRuns; ++run) {
         auto c = store::openCatalogue();
-        queries.add(seconds([&] {
+        measure(queries, [&] {
             store::Recordset loans, items;
             loans.open(QString::fromUtf8(lending::kLoanQuery), *c);
             items.open(lending::loanRegisters().constFirst().itemQuery, *c);
-        }));
+        });
     }
 
     Figure open, tab;
     for (int run = 0; run < kRuns; ++run) {
         std::unique_ptr<QDialog> jygl;
-        open.add(seconds([&] {
+        measure(open, [&] {
             jygl.reset(lending::createJygl(nullptr));
             jygl->show();
-        }));
+        });
         auto* tabs = jygl->findChild<QTabBar*>(QStringLiteral("TabStrip1"));
         tabs->setCurrentIndex(1);
         // Back to the incoming register: 100,000 items.
-        tab.add(seconds([&] { tabs->setCurrentIndex(0); }));
+        measure(tab, [&] { tabs->setCurrentIndex(0); });
         const int loans =
             jygl->findChild<QTableView*>(QStringLiteral("DataGrid1"))->model()->rowCount();
         const int items =
@@ -127,7 +139,7 @@ int main(int argc, char** argv) {
         env.clearMessages();
         env.answer(app::Answer::Yes);
         auto* command1 = swgd->findChild<QPushButton*>(QStringLiteral("Command1"));
-        batch.add(seconds([&] { command1->click(); }));
+        measure(batch, [&] { command1->click(); });
         const int archived =
             swgd->findChild<QTableView*>(QStringLiteral("DataGrid2"))->model()->rowCount();
         if (env.messages.size() != 1 || archived != kBatch * (run + 1)) {
@@ -138,7 +150,9 @@ int main(int argc, char** argv) {
     }
 
     print("jygl opened (100,000 loans, 100,000 items)", open, 0.5);
-    std::printf("  of which its two queries in the record-set layer: best %.3f s\n", queries.best);
+    std::printf(
+        "  of which its two queries in the record-set layer: best %.3f s; processor %.3f s\n",
+        queries.best, queries.cpuBest);
     print("tab 文件收文 chosen (100,000 items)", tab, 0.3);
     print("swgd batch of 1,000 confirmed", batch, 1.0);
     return 0;
