@@ -35,8 +35,8 @@ class Arena {
 public:
     char* allocate(size_t bytes) {
         if (chunks_.empty() || used_ + bytes > size_) {
-            const size_t next = chunks_.empty() ? kFirstChunkBytes
-                                                : std::min(size_ * 2, kLargestChunkBytes);
+            const size_t next =
+                chunks_.empty() ? kFirstChunkBytes : std::min(size_ * 2, kLargestChunkBytes);
             size_ = std::max(next, bytes);
             chunks_.push_back(std::make_unique_for_overwrite<char[]>(size_));
             used_ = 0;
