@@ -284,6 +284,8 @@ private:
         std::vector<double> xs{x0};
         for (int c = cols.first; c <= cols.last; ++c)
             xs.push_back(xs.back() + columns_[size_t(c)]);
+        if (sheet_.page.gridLines)
+            drawGrid(pageRows, xs);
         double y = 0;
         for (int r : pageRows) {
             const double h = rows_[size_t(r)];
@@ -292,6 +294,24 @@ private:
                     drawCell(r, c, QRectF(xs[size_t(c - cols.first)], y, columns_[size_t(c)], h),
                              pageRows, cols, xs, y);
             y += h;
+        }
+    }
+
+    // The sheet's grid, printed only when its page setup asks for it.
+    void drawGrid(const std::vector<int>& pageRows, const std::vector<double>& xs) {
+        double height = 0;
+        for (int r : pageRows)
+            height += rows_[size_t(r)];
+        QPen pen(QColor(160, 160, 160));
+        pen.setWidthF(0.25);
+        painter_.setPen(pen);
+        for (double x : xs)
+            painter_.drawLine(QPointF(x, 0), QPointF(x, height));
+        double y = 0;
+        painter_.drawLine(QPointF(xs.front(), 0), QPointF(xs.back(), 0));
+        for (int r : pageRows) {
+            y += rows_[size_t(r)];
+            painter_.drawLine(QPointF(xs.front(), y), QPointF(xs.back(), y));
         }
     }
 

@@ -6,6 +6,7 @@
 #include <QDateTime>
 #include <QFileInfo>
 #include <cmath>
+#include <limits>
 
 namespace reports {
 

@@ -182,7 +182,7 @@ void Sst::write(QByteArray& out, uint32_t totalRefs) const {
     std::vector<std::pair<uint32_t, uint16_t>> buckets;
 
     RecordWriter w(out, id::SST);
-    w.put32v(std::max(totalRefs, uint32_t(0)));
+    w.put32v(totalRefs);
     w.put32v(unique);
     for (uint32_t i = 0; i < unique; ++i) {
         const SstString& s = strings[i];
