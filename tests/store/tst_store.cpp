@@ -90,6 +90,15 @@ void TestStore::shippedCatalogueIsEncrypted() {
                 QStringLiteral("pragma key='蓝湖--mq--1987';\nselect count(*) from 用户管理 where "
                                "用户名='admin' and 密码='admin';\n"));
     QCOMPARE(withKey.out.split(QLatin1Char('\n')).last(), QStringLiteral("1"));
+    // Connections after the first open with the derived raw key; what they write stays
+    // readable with the password.
+    auto later = openCatalogue();
+    later->execute(QStringLiteral("insert into 文件收文库 (收文流水号) values ('S2004-99')"));
+    later.reset();
+    const ToolResult written = runTool(
+        QStringLiteral("sqlcipher"), path,
+        QStringLiteral("pragma key='蓝湖--mq--1987';\nselect 收文流水号 from 文件收文库;\n"));
+    QCOMPARE(written.out.split(QLatin1Char('\n')).last(), QStringLiteral("S2004-99"));
     QVERIFY(f.count(QStringLiteral("选择项")) >= 3);
     QVERIFY(f.count(QStringLiteral("发文单位管理")) >= 3);
 }
