@@ -94,6 +94,13 @@ void TestStoreUi::selectionAndCurrentRowFollowEachOther() {
                                                                    QItemSelectionModel::Rows);
     QCOMPARE(rs.absolutePosition(), 2);
     QCOMPARE(rs.text(0), QStringLiteral("S2"));
+    // A deleted row leaves the grid at once; the next move selects the row after it.
+    rs.deleteCurrent();
+    QCOMPARE(model->rowCount(), 2);
+    QVERIFY(!view.selectionModel()->hasSelection());
+    rs.moveNext();
+    QCOMPARE(view.selectionModel()->currentIndex().row(), 1);
+    QCOMPARE(model->index(1, 0).data().toString(), QStringLiteral("S3"));
 }
 
 void TestStoreUi::lineEditShowsAndWrites() {
