@@ -347,14 +347,17 @@ SheetLayout Workbook::layout() const {
     readPageSetup(t.post, out.page);
     readTitleRows(d->globals, sheet + 1, out.page);
 
-    for (const auto& m : out.merges) {
-        if (m.row1 <= out.lastRow || m.row1 <= out.page.titleLastRow)
-            out.lastRow = std::max(out.lastRow, m.row2);
-        if (m.column1 <= out.lastColumn)
-            out.lastColumn = std::max(out.lastColumn, m.column2);
+    // Merges are printed within the used range only: a merged block reaching far beyond
+    // the cells (or a hostile one covering the whole sheet) does not make pages of nothing.
+    std::vector<MergedRange> kept;
+    for (MergedRange m : out.merges) {
+        if (m.row1 > out.lastRow || m.column1 > out.lastColumn)
+            continue;
+        m.row2 = std::min(m.row2, out.lastRow);
+        m.column2 = std::min(m.column2, out.lastColumn);
+        kept.push_back(m);
     }
-    out.lastRow = std::min(out.lastRow, maxRows - 1);
-    out.lastColumn = std::min(out.lastColumn, maxColumns - 1);
+    out.merges = std::move(kept);
     out.columnWidths.assign(size_t(out.lastColumn + 1), defaultWidth);
     for (const auto& [range, width] : colinfo)
         for (int c = range.first; c <= range.second && c <= out.lastColumn; ++c)
