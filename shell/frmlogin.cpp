@@ -13,6 +13,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProxyStyle>
 #include <QPushButton>
 
 namespace shell {
@@ -30,6 +31,18 @@ const QString kNoUsers = QStringLiteral("用户管理中没有任何用户，无
 const QString kUserColumn = QStringLiteral("用户名");
 const QString kPasswordColumn = QStringLiteral("密码");
 constexpr quint16 kMaxAttempts = 3;
+
+// Each typed character shows as "*", whatever the style's own mask character.
+class PasswordStarStyle : public QProxyStyle {
+public:
+    explicit PasswordStarStyle(QObject* owner) : QProxyStyle() { setParent(owner); }
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* ret) const override {
+        if (hint == SH_LineEdit_PasswordCharacter)
+            return QLatin1Char('*').unicode();
+        return QProxyStyle::styleHint(hint, option, widget, ret);
+    }
+};
 
 } // namespace
 
@@ -66,8 +79,8 @@ void FrmLogin::buildControls() {
     txtPassword = new QLineEdit(this);
     txtPassword->setObjectName(QStringLiteral("txtPassword"));
     txtPassword->setEchoMode(QLineEdit::Password);
-    // The design's password character.
-    txtPassword->setStyleSheet(QStringLiteral("lineedit-password-character: 42;"));
+    // Made after the box and owned by the dialog, so it outlives the box.
+    txtPassword->setStyle(new PasswordStarStyle(this));
     lblLabels1->setBuddy(txtPassword);
 
     cmdOK = new QPushButton(kOkCaption, this);

@@ -61,6 +61,7 @@ QPixmap draw() {
     drawShelf(p, 30, 150, 5, QColor(0xc9, 0x8b, 0x3c));
     drawShelf(p, 215, 150, 5, QColor(0x4f, 0x8a, 0x5b));
     p.setPen(QPen(QColor(255, 255, 255, 120), 1));
+    p.setBrush(Qt::NoBrush);
     p.drawRect(all.adjusted(4, 4, -5, -5));
     return pm;
 }

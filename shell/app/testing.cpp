@@ -36,9 +36,12 @@ TestEnv::TestEnv(const QString& shippedDir, const QDateTime& now) {
         fileDialogs.append(r);
         if (filePaths.empty())
             return std::nullopt;
-        auto p = filePaths.front();
+        const bool chosen = filePaths.front().has_value();
+        const QString path = chosen ? *filePaths.front() : QString();
         filePaths.pop_front();
-        return p;
+        if (!chosen)
+            return std::nullopt;
+        return path;
     });
     app::setProgramStarter([this](const StartedProgram& p) {
         started.append(p);
@@ -58,8 +61,12 @@ TestEnv::~TestEnv() {
     app::setCurrentUser(QString());
 }
 
-QString TestEnv::dir() const { return tmp_.path(); }
-QString TestEnv::path(const QString& fileName) const { return QDir(tmp_.path()).filePath(fileName); }
+QString TestEnv::dir() const {
+    return tmp_.path();
+}
+QString TestEnv::path(const QString& fileName) const {
+    return QDir(tmp_.path()).filePath(fileName);
+}
 
 QStringList TestEnv::messageTexts() const {
     QStringList out;
@@ -68,10 +75,11 @@ QStringList TestEnv::messageTexts() const {
     return out;
 }
 
-void TestEnv::setNow(const QDateTime& now) { app::setNow(now); }
+void TestEnv::setNow(const QDateTime& now) {
+    app::setNow(now);
+}
 
-void TestEnv::setRegistryValue(const QString& keyPath, const QString& name,
-                               const QString& value) {
+void TestEnv::setRegistryValue(const QString& keyPath, const QString& name, const QString& value) {
     app::setRegistryFile(registryFile_);
     QSettings reg(registryFile_, QSettings::IniFormat);
     QString group = keyPath;
@@ -80,7 +88,9 @@ void TestEnv::setRegistryValue(const QString& keyPath, const QString& name,
     reg.sync();
 }
 
-void TestEnv::clearRegistry() { app::setRegistryFile(QString()); }
+void TestEnv::clearRegistry() {
+    app::setRegistryFile(QString());
+}
 
 void TestEnv::setSetting(const QString& section, const QString& key, const QString& value) {
     QSettings s(settingsFile_, QSettings::IniFormat);

@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QStyle>
 #include <QTimer>
 #include <QtTest>
 #include <functional>
@@ -54,6 +55,17 @@ bool login(const std::function<void(QDialog*)>& script, bool* leftOpen = nullptr
     return shell::runLogin();
 }
 
+// Typed key by key where the test keyboard can (ASCII), otherwise as if pasted.
+void type(QLineEdit* edit, const QString& text) {
+    bool ascii = true;
+    for (QChar c : text)
+        ascii = ascii && c.unicode() < 0x80;
+    if (ascii)
+        QTest::keyClicks(edit, text);
+    else
+        edit->insert(text);
+}
+
 void press(QDialog* d, const Attempt& a) {
     auto* combo = d->findChild<QComboBox*>(QStringLiteral("Combo1"));
     auto* password = d->findChild<QLineEdit*>(QStringLiteral("txtPassword"));
@@ -61,10 +73,10 @@ void press(QDialog* d, const Attempt& a) {
         combo->setCurrentIndex(a.entry);
     if (!a.typedName.isNull()) {
         combo->lineEdit()->clear();
-        QTest::keyClicks(combo->lineEdit(), a.typedName);
+        type(combo->lineEdit(), a.typedName);
     }
     password->clear();
-    QTest::keyClicks(password, a.password);
+    type(password, a.password);
     d->findChild<QPushButton*>(QStringLiteral("cmdOK"))->click();
 }
 
@@ -113,6 +125,9 @@ private Q_SLOTS:
         QCOMPARE(combo->itemText(1), QStringLiteral("张三"));
         auto* password = d.findChild<QLineEdit*>(QStringLiteral("txtPassword"));
         QCOMPARE(password->echoMode(), QLineEdit::Password);
+        QCOMPARE(
+            password->style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter, nullptr, password),
+            int('*'));
         QVERIFY(password->text().isEmpty());
         QVERIFY(d.findChild<QPushButton*>(QStringLiteral("cmdOK"))->isDefault());
         QCOMPARE(d.findChild<QPushButton*>(QStringLiteral("cmdOK"))->text(),
