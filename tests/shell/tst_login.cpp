@@ -326,6 +326,33 @@ private Q_SLOTS:
         delete shown;
     }
 
+    // The real program quits when its last window closes: the login dialog going away
+    // must not end it before the splash has been clicked, and the splash going must not
+    // either, since the main window takes over.
+    void programRunsOnAfterTheLogin() {
+        TestEnv env(QStringLiteral(MARROWIN_SHIPPED_DIR));
+        qApp->setQuitOnLastWindowClosed(true);
+        QTimer::singleShot(0, [] {
+            auto* pw = loginDialog()->findChild<QLineEdit*>(QStringLiteral("txtPassword"));
+            QTest::keyClicks(pw, QStringLiteral("admin"));
+            QTest::keyClick(pw, Qt::Key_Return);
+        });
+        QPointer<shell::FrmSplash> splash = shell::startUp();
+        QVERIFY(splash);
+        QWidget* main = nullptr;
+        connect(splash, &shell::FrmSplash::mainWindowShown, this, [&](QWidget* w) { main = w; });
+        QTimer::singleShot(200, splash, [&] { QTest::mouseClick(splash, Qt::LeftButton); });
+        QTimer::singleShot(500, qApp, [&] {
+            const bool ok = main && main->isVisible() && !splash;
+            env.answer(app::Answer::Yes);
+            QCoreApplication::exit(ok ? 7 : 8);
+        });
+        const int rc = QApplication::exec();
+        qApp->setQuitOnLastWindowClosed(false);
+        QCOMPARE(rc, 7);
+        delete main;
+    }
+
     void catalogueCannotBeOpened_data() {
         QTest::addColumn<QByteArray>("contents");
         QTest::addColumn<bool>("present");
