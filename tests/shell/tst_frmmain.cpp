@@ -259,6 +259,39 @@ private Q_SLOTS:
         QVERIFY(env.messages.isEmpty());
     }
 
+    // The entries whose keys differ from their texts reach the real windows.
+    void entriesOpenTheRealWindows_data() {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("window");
+        QTest::newRow("档案数据") << "资料数据"
+                                  << "gdsj";
+        QTest::newRow("档案报表") << "资料查询"
+                                  << "gdbb";
+        QTest::newRow("收文报表") << "收文查询"
+                                  << "swbb";
+    }
+    void entriesOpenTheRealWindows() {
+        QFETCH(QString, key);
+        QFETCH(QString, window);
+        TestEnv env(QStringLiteral(MARROWIN_SHIPPED_DIR));
+        shell::FrmMain w;
+        w.show();
+        QString opened;
+        QWidget* owner = nullptr;
+        QTimer::singleShot(0, [&] {
+            if (auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+                opened = d->objectName();
+                owner = d->parentWidget();
+                d->reject();
+            }
+        });
+        action(&w, key)->trigger();
+        if (opened.isEmpty() && !action(&w, key)->isEnabled())
+            QSKIP("that window is not built yet");
+        QCOMPARE(opened, window);
+        QCOMPARE(owner, &w);
+    }
+
     void dropDownMainPartsDoNothing() {
         TestEnv env;
         WindowLog log;
