@@ -3,57 +3,36 @@
 #include "admin/admin.h"
 #include "shell/app/app.h"
 #include "shell/app/testing.h"
+#include "tests/common/pictures.h"
 
 #include <QApplication>
 #include <QDialog>
-#include <QDir>
-#include <QEventLoop>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QTimer>
-#include <cstdio>
 #include <memory>
 
 namespace {
 
-QString outDir;
-int failures = 0;
-
-void settle() {
-    QEventLoop loop;
-    QTimer::singleShot(300, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
-void save(QWidget* w, const char* name) {
-    settle();
-    const QString file = QDir(outDir).filePath(QString::fromLatin1(name) + QStringLiteral(".png"));
-    if (!w->grab().save(file)) {
-        std::fprintf(stderr, "could not save %s\n", qPrintable(file));
-        ++failures;
-        return;
-    }
-    std::printf("%s\n", qPrintable(file));
+// Real time for the window to settle, as on the display scripts/screenshot uses.
+void shoot(QWidget* w, const char* name) {
+    pictures::waitFor(300);
+    pictures::save(w->grab(), QString::fromLatin1(name));
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: %s FOLDER\n", argv[0]);
+    if (!pictures::takeFolder(argc, argv))
         return 2;
-    }
-    outDir = QString::fromLocal8Bit(argv[1]);
-    QDir().mkpath(outDir);
     app::testing::TestEnv env(QStringLiteral(MARROWIN_SHIPPED_DIR), QDateTime());
 
     std::unique_ptr<QDialog> frmuser(admin::createFrmuser(nullptr));
     frmuser->show();
-    save(frmuser.get(), "frmuser");
+    shoot(frmuser.get(), "frmuser");
     frmuser->findChild<QPushButton*>(QStringLiteral("cmdEdit"))->click();
-    save(frmuser.get(), "frmuser-edit");
+    shoot(frmuser.get(), "frmuser-edit");
     env.answer(app::Answer::Yes);
     frmuser->findChild<QPushButton*>(QStringLiteral("cmdCancel"))->click();
     frmuser->close();
@@ -66,7 +45,7 @@ int main(int argc, char** argv) {
                     QMessageBox::Yes | QMessageBox::No);
     box.setDefaultButton(QMessageBox::Yes);
     box.show();
-    save(&box, "restore-question");
+    shoot(&box, "restore-question");
     box.close();
-    return failures == 0 ? 0 : 1;
+    return pictures::exitCode();
 }

@@ -6,39 +6,20 @@
 #include "lending/lending.h"
 #include "lendingfixture.h"
 #include "shell/app/testing.h"
+#include "tests/common/pictures.h"
 
 #include <QApplication>
 #include <QDialog>
-#include <QDir>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
 #include <QTableView>
 #include <QTimer>
-#include <cstdio>
 #include <memory>
 
 using namespace lendingtest;
 
 namespace {
-
-QString outDir;
-int failures = 0;
-
-void save(const QPixmap& pm, const QString& name) {
-    const QString file = QDir(outDir).filePath(name + QStringLiteral(".png"));
-    if (pm.isNull() || !pm.save(file)) {
-        std::fprintf(stderr, "could not save %s\n", qPrintable(file));
-        ++failures;
-        return;
-    }
-    std::printf("%s\n", qPrintable(file));
-}
-
-void settle() {
-    for (int i = 0; i < 5; ++i)
-        QApplication::processEvents();
-}
 
 void seed() {
     clearTables();
@@ -72,12 +53,8 @@ void seed() {
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: %s FOLDER\n", argv[0]);
+    if (!pictures::takeFolder(argc, argv))
         return 2;
-    }
-    outDir = QString::fromLocal8Bit(argv[1]);
-    QDir().mkpath(outDir);
     app::testing::TestEnv env(QStringLiteral(MARROWIN_SHIPPED_DIR));
     app::setCurrentUser(QStringLiteral("admin"));
     seed();
@@ -85,26 +62,25 @@ int main(int argc, char** argv) {
     std::unique_ptr<QDialog> swgd(archiving::createSwgd(nullptr));
     swgd->show();
     swgd->findChild<QTableView*>(QStringLiteral("DataGrid1"))->selectRow(2);
-    settle();
-    save(swgd->grab(), QStringLiteral("swgd"));
+    pictures::processPending();
+    pictures::save(swgd->grab(), QStringLiteral("swgd"));
     swgd->close();
 
     std::unique_ptr<QDialog> jygl(lending::createJygl(nullptr));
     jygl->show();
-    settle();
-    save(jygl->grab(), QStringLiteral("jygl"));
+    pictures::processPending();
+    pictures::save(jygl->grab(), QStringLiteral("jygl"));
 
     // The registration dialog as it stands over the loan window, filled in.
     QTimer::singleShot(0, [&jygl] {
         auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget());
         if (!d) {
-            std::fprintf(stderr, "jydd did not open\n");
-            ++failures;
+            pictures::fail(QStringLiteral("jydd did not open"));
             return;
         }
         d->findChild<QLineEdit*>(QStringLiteral("Text1(8)"))->setText(QStringLiteral("1"));
         d->findChild<QLineEdit*>(QStringLiteral("Text1(9)"))->setText(QStringLiteral("赵磊"));
-        settle();
+        pictures::processPending();
         QPixmap scene = jygl->grab();
         const QPixmap dialog = d->grab();
         QPainter p(&scene);
@@ -116,9 +92,9 @@ int main(int argc, char** argv) {
                    (scene.height() - dialog.height()) / 2 - 1, dialog.width() + 1,
                    dialog.height() + 1);
         p.end();
-        save(scene, QStringLiteral("jydd"));
+        pictures::save(scene, QStringLiteral("jydd"));
         d->reject();
     });
     jygl->findChild<QPushButton*>(QStringLiteral("cmdOK(0)"))->click();
-    return failures == 0 ? 0 : 1;
+    return pictures::exitCode();
 }

@@ -5,34 +5,15 @@
 
 #include "fixture.h"
 #include "registers/registers.h"
+#include "tests/common/pictures.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QPainter>
 #include <QTimer>
-#include <cstdio>
 
 using namespace fixture;
 
 namespace {
-
-QString outDir;
-int failures = 0;
-
-void save(const QPixmap& pm, const QString& name) {
-    const QString file = QDir(outDir).filePath(name + QStringLiteral(".png"));
-    if (pm.isNull() || !pm.save(file)) {
-        std::fprintf(stderr, "could not save %s\n", qPrintable(file));
-        ++failures;
-        return;
-    }
-    std::printf("%s\n", qPrintable(file));
-}
-
-void settle() {
-    for (int i = 0; i < 5; ++i)
-        QApplication::processEvents();
-}
 
 const QStringList kUnits = {"办公室", "财务科", "人事科", "市教育局", "市档案局"};
 const QStringList kTitles = {
@@ -80,8 +61,8 @@ void seed() {
 void shoot(const QString& name) {
     Window w(kind(name));
     w.grid()->selectRow(2);
-    settle();
-    save(w.w()->grab(), name);
+    pictures::processPending();
+    pictures::save(w.w()->grab(), name);
 }
 
 // The dialog drawn over the window that opened it, as the user sees the two.
@@ -99,12 +80,8 @@ QPixmap over(QWidget* below, QWidget* dialog) {
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: %s FOLDER\n", argv[0]);
+    if (!pictures::takeFolder(argc, argv))
         return 2;
-    }
-    outDir = QString::fromLocal8Bit(argv[1]);
-    QDir().mkpath(outDir);
     app::testing::TestEnv env(QStringLiteral(MARROWIN_SHIPPED_DIR));
     seed();
 
@@ -116,23 +93,22 @@ int main(int argc, char** argv) {
         w.dep(0)->click();
         w.text("txt1(2)")->setText(QStringLiteral("办[2004]15号"));
         w.text("txt1(3)")->setText(QStringLiteral("关于报送档案目录的通知"));
-        settle();
-        save(w.w()->grab(), QStringLiteral("swsj-edit"));
+        pictures::processPending();
+        pictures::save(w.w()->grab(), QStringLiteral("swsj-edit"));
         env.answer(app::Answer::Yes);
         w.act(1)->click();
 
         whenFrmSqlShows([&w](FrmSql* d) {
             d->findChild<QComboBox*>("CboField")->setCurrentIndex(15); // 归档时间
             d->findChild<QComboBox*>("Combo1")->setCurrentIndex(2);
-            settle();
-            save(over(w.w(), d), QStringLiteral("frmsql"));
+            pictures::processPending();
+            pictures::save(over(w.w(), d), QStringLiteral("frmsql"));
             d->reject();
         });
         w.dep(2)->click();
     }
     if (!env.messages.isEmpty() && env.messages.size() != 1) {
-        std::fprintf(stderr, "unexpected messages: %s\n", qPrintable(env.messageTexts().join('|')));
-        ++failures;
+        pictures::fail(QStringLiteral("unexpected messages: ") + env.messageTexts().join('|'));
     }
-    return failures == 0 ? 0 : 1;
+    return pictures::exitCode();
 }

@@ -6,13 +6,12 @@
 #include "shell/frmmain.h"
 #include "shell/frmsplash.h"
 #include "shell/startup.h"
+#include "tests/common/pictures.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
-#include <QDir>
-#include <QEventLoop>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
@@ -33,22 +32,14 @@ struct ModalShot {
     const char* menuItem;
 };
 const ModalShot kModalShots[] = {
-    {"about", "mnuHelpAbout"},
-    {"swbb", "mnudatafinds"},
-    {"fwbb", "mnudatafindf"},
-    {"htbb", "mnudatafindh"},
-    {"gdbb", "mnudatafindz"},
+    {"about", "mnuHelpAbout"}, {"swbb", "mnudatafinds"}, {"fwbb", "mnudatafindf"},
+    {"htbb", "mnudatafindh"},  {"gdbb", "mnudatafindz"},
 };
 
 constexpr int kSettleMs = 400;
 
-QString outDir;
-int failures = 0;
-
 void settle(int ms = kSettleMs) {
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
+    pictures::waitFor(ms);
 }
 
 // The screen's pixels under a rectangle, so that popups above the window are included.
@@ -58,13 +49,7 @@ void saveRect(const QRect& area, QWidget* fallback, const QString& name) {
         screen ? screen->grabWindow(0, area.x(), area.y(), area.width(), area.height()) : QPixmap();
     if (pm.isNull() && fallback)
         pm = fallback->grab();
-    const QString file = QDir(outDir).filePath(name + QStringLiteral(".png"));
-    if (pm.isNull() || !pm.save(file)) {
-        std::fprintf(stderr, "could not save %s\n", qPrintable(file));
-        ++failures;
-        return;
-    }
-    std::printf("%s\n", qPrintable(file));
+    pictures::save(pm, name);
 }
 
 void saveWindow(QWidget* w, const QString& name) {
@@ -77,8 +62,7 @@ void saveWindow(QWidget* w, const QString& name) {
 void loginShot() {
     auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget());
     if (!d) {
-        std::fprintf(stderr, "no login dialog\n");
-        ++failures;
+        pictures::fail(QStringLiteral("no login dialog"));
         return;
     }
     auto* combo = d->findChild<QComboBox*>(QStringLiteral("Combo1"));
@@ -111,8 +95,7 @@ void mainShots(QWidget* main) {
         QTimer::singleShot(kSettleMs, main, [picture, main] {
             auto* w = qobject_cast<QDialog*>(QApplication::activeModalWidget());
             if (!w || w == main) {
-                std::fprintf(stderr, "%s did not open\n", qPrintable(picture));
-                ++failures;
+                pictures::fail(picture + QStringLiteral(" did not open"));
                 return;
             }
             saveWindow(w, picture);
@@ -128,12 +111,8 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
     application.setQuitOnLastWindowClosed(false);
     app::useChineseTexts(application);
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: %s FOLDER\n", argv[0]);
+    if (!pictures::takeFolder(argc, argv))
         return 2;
-    }
-    outDir = QString::fromLocal8Bit(argv[1]);
-    QDir().mkpath(outDir);
     // A copy of the shipped files, the real clock; message boxes are answered at once.
     app::testing::TestEnv env(QStringLiteral(MARROWIN_SHIPPED_DIR), QDateTime());
 
@@ -156,5 +135,5 @@ int main(int argc, char** argv) {
     }
     mainShots(main);
     delete main;
-    return failures == 0 ? 0 : 1;
+    return pictures::exitCode();
 }
