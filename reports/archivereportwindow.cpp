@@ -19,13 +19,6 @@ QLabel* makeLabel(const QString& text, int index, QWidget* parent) {
     return label;
 }
 
-QPushButton* makeButton(const QString& text, const QString& name, QWidget* parent) {
-    auto* button = new QPushButton(text, parent);
-    button->setObjectName(name);
-    button->setAutoDefault(false);
-    return button;
-}
-
 } // namespace
 
 ArchiveReportWindow::ArchiveReportWindow(QWidget* parent) : QDialog(parent) {
@@ -49,8 +42,9 @@ QGroupBox* ArchiveReportWindow::buildVolumeFrame() {
         grid->addWidget(makeLabel(labels[i], i, frame), i, 0);
         grid->addWidget(volume_[i], i, 1);
     }
-    auto* print = makeButton(QStringLiteral("打印报表"), QStringLiteral("Command1"), frame);
-    auto* save = makeButton(QStringLiteral("导出Excel报表"), QStringLiteral("Command3"), frame);
+    auto* print = makeReportButton(QStringLiteral("打印报表"), QStringLiteral("Command1"), frame);
+    auto* save =
+        makeReportButton(QStringLiteral("导出Excel报表"), QStringLiteral("Command3"), frame);
     grid->addWidget(print, 0, 2);
     grid->addWidget(save, 1, 2);
     connect(print, &QPushButton::clicked, this, [this] { reportByVolume(ReportPath::Print); });
@@ -73,8 +67,9 @@ QGroupBox* ArchiveReportWindow::buildItemFrame() {
     grid->addWidget(unit_, 1, 1);
     grid->addWidget(makeLabel(QStringLiteral("保管期限:"), 5, frame), 2, 0);
     grid->addWidget(period_, 2, 1);
-    auto* print = makeButton(QStringLiteral("打印报表"), QStringLiteral("Command2"), frame);
-    auto* save = makeButton(QStringLiteral("导出Excel报表"), QStringLiteral("Command4"), frame);
+    auto* print = makeReportButton(QStringLiteral("打印报表"), QStringLiteral("Command2"), frame);
+    auto* save =
+        makeReportButton(QStringLiteral("导出Excel报表"), QStringLiteral("Command4"), frame);
     grid->addWidget(print, 0, 2);
     grid->addWidget(save, 1, 2);
     connect(print, &QPushButton::clicked, this, [this] { reportByItem(ReportPath::Print); });

@@ -7,7 +7,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QVBoxLayout>
 
 namespace reports {
 
@@ -28,22 +27,13 @@ void ContractReportWindow::buildControls() {
     row->addWidget(label);
     row->addWidget(year_);
 
-    auto* print = new QPushButton(QStringLiteral("打印年度报表"), this);
-    print->setObjectName(QStringLiteral("Command1"));
-    auto* save = new QPushButton(QStringLiteral("导出年度Excel报表"), this);
-    save->setObjectName(QStringLiteral("Command2"));
-    print->setAutoDefault(false);
-    save->setAutoDefault(false);
+    auto* print =
+        makeReportButton(QStringLiteral("打印年度报表"), QStringLiteral("Command1"), this);
+    auto* save =
+        makeReportButton(QStringLiteral("导出年度Excel报表"), QStringLiteral("Command2"), this);
     connect(print, &QPushButton::clicked, this, [this] { report(ReportPath::Print); });
     connect(save, &QPushButton::clicked, this, [this] { report(ReportPath::Export); });
-
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(print);
-    buttons->addWidget(save);
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(frame);
-    layout->addLayout(buttons);
+    layOutFrameAndButtons(this, frame, print, save);
 }
 
 bool ContractReportWindow::yearAccepted() {

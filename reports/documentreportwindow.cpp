@@ -5,11 +5,9 @@
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QVBoxLayout>
 
 namespace reports {
 
@@ -39,22 +37,12 @@ void DocumentReportWindow::buildControls() {
     grid->addWidget(unitLabel, 1, 0);
     grid->addWidget(unit_, 1, 1);
 
-    auto* print = new QPushButton(QStringLiteral("打印报表"), this);
-    print->setObjectName(QStringLiteral("Command2"));
-    auto* save = new QPushButton(QStringLiteral("导出Excel报表"), this);
-    save->setObjectName(QStringLiteral("Command4"));
-    print->setAutoDefault(false);
-    save->setAutoDefault(false);
+    auto* print = makeReportButton(QStringLiteral("打印报表"), QStringLiteral("Command2"), this);
+    auto* save =
+        makeReportButton(QStringLiteral("导出Excel报表"), QStringLiteral("Command4"), this);
     connect(print, &QPushButton::clicked, this, [this] { report(ReportPath::Print); });
     connect(save, &QPushButton::clicked, this, [this] { report(ReportPath::Export); });
-
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(print);
-    buttons->addWidget(save);
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(frame);
-    layout->addLayout(buttons);
+    layOutFrameAndButtons(this, frame, print, save);
 }
 
 void DocumentReportWindow::loadUnits() {

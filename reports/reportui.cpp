@@ -9,6 +9,9 @@
 
 #include <QComboBox>
 #include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QVBoxLayout>
 #include <QWidget>
 #include <exception>
 
@@ -35,6 +38,23 @@ private:
 };
 
 } // namespace
+
+QPushButton* makeReportButton(const QString& text, const QString& objectName, QWidget* parent) {
+    auto* button = new QPushButton(text, parent);
+    button->setObjectName(objectName);
+    button->setAutoDefault(false);
+    return button;
+}
+
+void layOutFrameAndButtons(QWidget* window, QWidget* frame, QPushButton* print, QPushButton* save) {
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(print);
+    buttons->addWidget(save);
+    auto* layout = new QVBoxLayout(window);
+    layout->addWidget(frame);
+    layout->addLayout(buttons);
+}
 
 QComboBox* makeChoiceBox(const QString& objectName, QWidget* parent) {
     auto* box = new QComboBox(parent);

@@ -7,6 +7,7 @@
 #include <QString>
 
 class QComboBox;
+class QPushButton;
 class QWidget;
 
 namespace reports {
@@ -17,6 +18,12 @@ QComboBox* makeChoiceBox(const QString& objectName, QWidget* parent);
 // Fills the box with one column of a list query through a short-lived connection and
 // selects the first entry. A failure is reported and leaves the box empty.
 void fillList(QWidget* window, QComboBox* box, const QString& sql, const QString& column);
+
+// A report button; not an auto-default one, so that Enter in an input does not start a report.
+QPushButton* makeReportButton(const QString& text, const QString& objectName, QWidget* parent);
+
+// The window's frame of inputs above its print and export buttons, which keep to the right.
+void layOutFrameAndButtons(QWidget* window, QWidget* frame, QPushButton* print, QPushButton* save);
 
 // The input warning: exclamation icon, title "提示".
 void warn(QWidget* window, const QString& text);
