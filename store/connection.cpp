@@ -291,9 +291,10 @@ void Connection::open(const QString& connectionString) {
         throw DbError(kNotADatabase, QStringLiteral("“%1”不是数据库文件。").arg(path));
 
     sqlite3* db = nullptr;
-    // Without SQLITE_OPEN_CREATE: opening never makes a new file.
-    int rc =
-        sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    // Without SQLITE_OPEN_CREATE: opening never makes a new file. Each connection lives on
+    // the one thread that made it, so the engine's own locking is only overhead.
+    int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &db,
+                             SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
     auto fail = [&](const DbError& error) {
         sqlite3_close_v2(db);
         throw error;
