@@ -1,5 +1,6 @@
 #include "lending/jydd.h"
 
+#include "lending/drawntitle.h"
 #include "shell/app/app.h"
 #include "shell/app/ui.h"
 #include "store/catalogue.h"
@@ -112,12 +113,7 @@ void Jydd::buildControls() {
     connect(command1_, &QPushButton::clicked, this, &Jydd::onOkClicked);
     connect(command2_, &QPushButton::clicked, this, &QDialog::reject);
 
-    auto* title = new QLabel(kDrawnTitle);
-    title->setObjectName(QStringLiteral("lblTitle"));
-    title->setStyleSheet(QStringLiteral("QLabel { background: qlineargradient(x1:0, y1:0, x2:1, "
-                                        "y2:0, stop:0 #1f4e8c, stop:1 #6c9bd2); color: white; "
-                                        "font-weight: bold; padding: 4px 8px; }"));
-    title->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    QLabel* title = makeDrawnTitle(kDrawnTitle);
 
     auto* frame = new QGroupBox(QStringLiteral("资料借阅"));
     frame->setObjectName(QStringLiteral("Frame1"));

@@ -1,5 +1,6 @@
 #include "lending/jygl.h"
 
+#include "lending/drawntitle.h"
 #include "lending/jydd.h"
 #include "lending/loanregisters.h"
 #include "search/frmsql.h"
@@ -92,12 +93,7 @@ Jygl::Jygl(QWidget* parent) : QDialog(parent) {
 Jygl::~Jygl() = default;
 
 void Jygl::buildControls() {
-    auto* title = new QLabel(kDrawnTitle);
-    title->setObjectName(QStringLiteral("lblTitle"));
-    title->setStyleSheet(QStringLiteral("QLabel { background: qlineargradient(x1:0, y1:0, x2:1, "
-                                        "y2:0, stop:0 #1f4e8c, stop:1 #6c9bd2); color: white; "
-                                        "font-weight: bold; padding: 4px 8px; }"));
-    title->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    QLabel* title = makeDrawnTitle(kDrawnTitle);
 
     dataGrid1_ = makeGrid(QStringLiteral("DataGrid1"));
     dataGrid2_ = makeGrid(QStringLiteral("DataGrid2"));
