@@ -67,6 +67,17 @@ void cellRecord(QByteArray& out, uint16_t rid, int row, int col, uint16_t xf, in
     append16(out, xf);
 }
 
+// The used range: rows and columns from the first to one past the last.
+void appendDimensions(QByteArray& out, int firstRow, int lastRow, int firstCol, int lastCol) {
+    QByteArray dim;
+    append32(dim, uint32_t(firstRow));
+    append32(dim, uint32_t(lastRow));
+    append16(dim, uint16_t(firstCol));
+    append16(dim, uint16_t(lastCol));
+    append16(dim, 0);
+    appendRecord(out, id::DIMENSIONS, dim);
+}
+
 } // namespace
 
 void CellTable::parse(const std::vector<Record>& records) {
@@ -235,13 +246,7 @@ void CellTable::write(QByteArray& out, int selected) const {
     qsizetype indexAt = -1, defColWidthPos = 0;
     for (size_t k = 0; k < pre.size(); ++k) {
         if (int(k) == dimensionsAt) {
-            QByteArray dim;
-            append32(dim, uint32_t(firstRow));
-            append32(dim, uint32_t(lastRow));
-            append16(dim, uint16_t(firstCol));
-            append16(dim, uint16_t(lastCol));
-            append16(dim, 0);
-            appendRecord(out, id::DIMENSIONS, dim);
+            appendDimensions(out, firstRow, lastRow, firstCol, lastCol);
         }
         const Record& r = pre[k];
         if (r.id == id::DEFCOLWIDTH)
@@ -258,13 +263,7 @@ void CellTable::write(QByteArray& out, int selected) const {
         }
     }
     if (dimensionsAt >= int(pre.size())) {
-        QByteArray dim;
-        append32(dim, uint32_t(firstRow));
-        append32(dim, uint32_t(lastRow));
-        append16(dim, uint16_t(firstCol));
-        append16(dim, uint16_t(lastCol));
-        append16(dim, 0);
-        appendRecord(out, id::DIMENSIONS, dim);
+        appendDimensions(out, firstRow, lastRow, firstCol, lastCol);
     }
 
     std::vector<uint32_t> dbcells;
