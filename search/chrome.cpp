@@ -72,14 +72,19 @@ template <typename Glyph> QPixmap titleButton(QColor face, Glyph glyph) {
     return pm;
 }
 
-} // namespace
-
-QPixmap titleLeft() {
+// An end of the title strip: six pixels wide with a dark line at x.
+QPixmap titleEdge(int x) {
     QPixmap pm = titleStrip(6);
     QPainter p(&pm);
     p.setPen(kFrame.darker(130));
-    p.drawLine(0, 0, 0, kTitleHeight);
+    p.drawLine(x, 0, x, kTitleHeight);
     return pm;
+}
+
+} // namespace
+
+QPixmap titleLeft() {
+    return titleEdge(0);
 }
 
 QPixmap titleMain() {
@@ -87,11 +92,7 @@ QPixmap titleMain() {
 }
 
 QPixmap titleRight() {
-    QPixmap pm = titleStrip(6);
-    QPainter p(&pm);
-    p.setPen(kFrame.darker(130));
-    p.drawLine(5, 0, 5, kTitleHeight);
-    return pm;
+    return titleEdge(5);
 }
 
 QPixmap icon() {
