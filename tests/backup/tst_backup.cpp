@@ -111,6 +111,16 @@ QStringList otherTables(const QStringList& tables) {
     return out;
 }
 
+// A restore or transfer-in from source, as the user chooses it and answers its question;
+// the messages before it are cleared so that only its own remain.
+void restoreFrom(TestEnv& env, const Command& command, const QString& source, QString& sdest,
+                 Answer answer = Answer::Yes) {
+    env.clearMessages();
+    env.choose(source);
+    env.answer(answer);
+    command(nullptr, sdest);
+}
+
 } // namespace
 
 class TestBackup : public QObject {
@@ -262,10 +272,7 @@ private Q_SLOTS:
         addRows(2, 50);
         QVERIFY(catalogueSnapshot() != original);
 
-        env.clearMessages();
-        env.choose(target);
-        env.answer(Answer::Yes);
-        backup::fullRestore(nullptr, sdest);
+        restoreFrom(env, backup::fullRestore, target, sdest);
         QCOMPARE(env.messageTexts(),
                  (QStringList{QStringLiteral("系统数据将全部丢失，确认要从数据文件") + target +
                                   QStringLiteral("中恢复系统数据吗？"),
@@ -288,10 +295,7 @@ private Q_SLOTS:
         backup::documentBackup(nullptr, sdest);
         const Snapshot original = catalogueSnapshot();
 
-        env.clearMessages();
-        env.choose(target);
-        env.answer(Answer::Yes);
-        backup::fullRestore(nullptr, sdest);
+        restoreFrom(env, backup::fullRestore, target, sdest);
         QCOMPARE(env.messageTexts().last(), QStringLiteral("数据恢复成功！"));
         const Snapshot restored = catalogueSnapshot();
         for (const auto& t : store::documentTableOrder())
@@ -312,10 +316,7 @@ private Q_SLOTS:
         addRows(2, 30); // new rows everywhere, in the document tables too
         const Snapshot changed = catalogueSnapshot();
 
-        env.clearMessages();
-        env.choose(target);
-        env.answer(Answer::Yes);
-        backup::documentTransferIn(nullptr, sdest);
+        restoreFrom(env, backup::documentTransferIn, target, sdest);
         QCOMPARE(env.messageTexts(),
                  (QStringList{QStringLiteral("文件数据将更新，确认要从数据文件") + target +
                                   QStringLiteral("中恢复系统数据吗？"),
@@ -335,10 +336,7 @@ private Q_SLOTS:
         backup::fullBackup(nullptr, sdest);
         addRows(2);
         const Snapshot before = catalogueSnapshot();
-        env.clearMessages();
-        env.choose(target);
-        env.answer(Answer::No);
-        backup::fullRestore(nullptr, sdest);
+        restoreFrom(env, backup::fullRestore, target, sdest, Answer::No);
         QCOMPARE(env.messages.size(), 1);
         QCOMPARE(catalogueSnapshot(), before);
     }
@@ -422,10 +420,7 @@ private Q_SLOTS:
         if (documents)
             commands << Command(backup::documentTransferIn);
         for (const Command& command : commands) {
-            env.clearMessages();
-            env.choose(source);
-            env.answer(Answer::Yes);
-            command(nullptr, sdest);
+            restoreFrom(env, command, source, sdest);
             QCOMPARE(env.messages.size(), 2);
             QCOMPARE(env.messages.last().icon, Icon::Exclamation);
             QVERIFY2(env.messages.last().text.contains(reason),
@@ -452,10 +447,7 @@ private Q_SLOTS:
         emptyTables({QStringLiteral("合同协议库")});
         addRows(1, 70);
         const Snapshot before = catalogueSnapshot();
-        env.clearMessages();
-        env.choose(source);
-        env.answer(Answer::Yes);
-        backup::fullRestore(nullptr, sdest);
+        restoreFrom(env, backup::fullRestore, source, sdest);
         QCOMPARE(env.messages.size(), 2);
         QCOMPARE(env.messages.last().icon, Icon::Exclamation);
         QVERIFY(!env.messages.last().text.contains(QStringLiteral("成功")));
@@ -513,10 +505,7 @@ private Q_SLOTS:
         QCOMPARE(rowsIn(target, QStringLiteral("文件发文库")), 2);
         const Snapshot original = catalogueSnapshot();
         emptyTables(store::documentTableOrder());
-        env.clearMessages();
-        env.choose(target);
-        env.answer(Answer::Yes);
-        backup::documentTransferIn(nullptr, sdest);
+        restoreFrom(env, backup::documentTransferIn, target, sdest);
         QCOMPARE(env.messageTexts().last(), QStringLiteral("文件数据更新成功！"));
         QCOMPARE(catalogueSnapshot(), original);
     }
