@@ -6,6 +6,7 @@
 #include "store/catalogue.h"
 #include "store/connection.h"
 #include "store/recordset.h"
+#include "tests/common/catalogue.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -46,19 +47,8 @@ const QStringList kDocumentColumns = {
     QStringLiteral("备注"),
 };
 
-void exec(const QString& sql) {
-    store::Connection c(store::catalogueConnectionString());
-    c.execute(sql);
-}
-
-int count(const QString& table, const QString& where = QString()) {
-    store::Connection c(store::catalogueConnectionString());
-    store::Recordset rs;
-    rs.open(QStringLiteral("select count(*) from ") + table +
-                (where.isEmpty() ? QString() : QStringLiteral(" where ") + where),
-            c);
-    return rs.value(0).toInt();
-}
+using testdb::count;
+using testdb::exec;
 
 // Every row of a query as texts, keyed by the first column.
 QMap<QString, QStringList> rows(const QString& sql) {

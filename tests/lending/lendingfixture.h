@@ -4,16 +4,15 @@
 #include "store/catalogue.h"
 #include "store/connection.h"
 #include "store/recordset.h"
+#include "tests/common/catalogue.h"
 
 #include <QString>
 #include <QStringList>
 
 namespace lendingtest {
 
-inline void exec(const QString& sql) {
-    store::Connection c(store::catalogueConnectionString());
-    c.execute(sql);
-}
+using testdb::count;
+using testdb::exec;
 
 inline void clearTables() {
     for (const char* t : {"文件收文库", "文件发文库", "归档库", "合同协议库", "借阅记录库"})
@@ -44,15 +43,6 @@ inline void addIncoming(const QString& serial, const QString& title, int day) {
                         "'3','永久','秘密','1','2','3','4','5','6','2004-02-%3','')")
              .arg(quoted(serial), quoted(title))
              .arg(day, 2, 10, QLatin1Char('0')));
-}
-
-inline int count(const QString& table, const QString& where = QString()) {
-    store::Connection c(store::catalogueConnectionString());
-    store::Recordset rs;
-    rs.open(QStringLiteral("select count(*) from ") + table +
-                (where.isEmpty() ? QString() : QStringLiteral(" where ") + where),
-            c);
-    return rs.value(0).toInt();
 }
 
 // One column of one loan, found by its loan number.
