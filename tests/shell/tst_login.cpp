@@ -55,6 +55,16 @@ bool login(const std::function<void(QDialog*)>& script, bool* leftOpen = nullptr
     return shell::runLogin();
 }
 
+// For a start-up run through to the splash: the shipped admin account, its password typed
+// and Enter pressed, as soon as the login dialog shows.
+void logInAsAdminWhenAsked() {
+    QTimer::singleShot(0, [] {
+        auto* pw = loginDialog()->findChild<QLineEdit*>(QStringLiteral("txtPassword"));
+        QTest::keyClicks(pw, QStringLiteral("admin"));
+        QTest::keyClick(pw, Qt::Key_Return);
+    });
+}
+
 // Typed key by key where the test keyboard can (ASCII), otherwise as if pasted.
 void type(QLineEdit* edit, const QString& text) {
     bool ascii = true;
@@ -298,11 +308,7 @@ private Q_SLOTS:
         QFETCH(Qt::MouseButton, button);
         QFETCH(Qt::KeyboardModifiers, modifiers);
         TestEnv env(QStringLiteral(MARROWIN_SHIPPED_DIR));
-        QTimer::singleShot(0, [] {
-            auto* pw = loginDialog()->findChild<QLineEdit*>(QStringLiteral("txtPassword"));
-            QTest::keyClicks(pw, QStringLiteral("admin"));
-            QTest::keyClick(pw, Qt::Key_Return);
-        });
+        logInAsAdminWhenAsked();
         QPointer<shell::FrmSplash> splash = shell::startUp();
         QVERIFY(splash);
         QVERIFY(splash->isVisible());
@@ -332,11 +338,7 @@ private Q_SLOTS:
     void programRunsOnAfterTheLogin() {
         TestEnv env(QStringLiteral(MARROWIN_SHIPPED_DIR));
         qApp->setQuitOnLastWindowClosed(true);
-        QTimer::singleShot(0, [] {
-            auto* pw = loginDialog()->findChild<QLineEdit*>(QStringLiteral("txtPassword"));
-            QTest::keyClicks(pw, QStringLiteral("admin"));
-            QTest::keyClick(pw, Qt::Key_Return);
-        });
+        logInAsAdminWhenAsked();
         QPointer<shell::FrmSplash> splash = shell::startUp();
         QVERIFY(splash);
         QWidget* main = nullptr;
