@@ -1,13 +1,8 @@
 #!/usr/bin/env bash
 # Saves swgd.png, jygl.png and jydd.png (the registration dialog over the loan window) into
 # FOLDER. BUILD is the build folder.
-set -euo pipefail
 if [ $# -ne 2 ]; then
   echo "usage: $0 BUILD FOLDER" >&2
   exit 2
 fi
-build=$1
-mkdir -p "$2"
-out=$(cd "$2" && pwd)
-cmake --build "$build" --target lending_pictures shipped_files -j2 >/dev/null
-LANG=C.UTF-8 LC_ALL=C.UTF-8 QT_QPA_PLATFORM=offscreen "$build/tests/lending/lending_pictures" "$out"
+exec "$(dirname "$0")/../common/offscreenpictures.sh" tests/lending/lending_pictures "$1" "$2"
