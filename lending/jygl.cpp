@@ -64,6 +64,16 @@ QTableView* makeGrid(const QString& name) {
     return grid;
 }
 
+// A frame of the window: its grid, taking the width, and the grid's buttons beside it.
+QGroupBox* makeFrame(const QString& name, QLayout* gridBox, QLayout* buttons) {
+    auto* frame = new QGroupBox;
+    frame->setObjectName(name);
+    auto* row = new QHBoxLayout(frame);
+    row->addLayout(gridBox, 1);
+    row->addLayout(buttons);
+    return frame;
+}
+
 // Shows every row again, staying on the row that was current when there was one.
 void showAllRows(store::Recordset& rs, const QString& notEmptyFilter,
                  const std::function<void()>& applyLayout) {
@@ -122,11 +132,7 @@ void Jygl::buildControls() {
     }
     loanButtons->addStretch();
 
-    auto* upper = new QGroupBox;
-    upper->setObjectName(QStringLiteral("Frame1"));
-    auto* upperRow = new QHBoxLayout(upper);
-    upperRow->addLayout(loanGridBox, 1);
-    upperRow->addLayout(loanButtons);
+    QGroupBox* upper = makeFrame(QStringLiteral("Frame1"), loanGridBox, loanButtons);
 
     auto* itemBox = new QVBoxLayout;
     itemBox->setSpacing(0);
@@ -141,11 +147,7 @@ void Jygl::buildControls() {
     }
     itemButtons->addStretch();
 
-    auto* lower = new QGroupBox;
-    lower->setObjectName(QStringLiteral("Frame2"));
-    auto* lowerRow = new QHBoxLayout(lower);
-    lowerRow->addLayout(itemBox, 1);
-    lowerRow->addLayout(itemButtons);
+    QGroupBox* lower = makeFrame(QStringLiteral("Frame2"), itemBox, itemButtons);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(title);
