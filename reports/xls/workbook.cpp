@@ -404,11 +404,17 @@ static void requireActive(const Workbook::Impl& d) {
         throw Error(QStringLiteral("尚未选定工作表。"));
 }
 
-void Workbook::setNumber(int row, int column, qint64 value) {
-    requireActive(*d);
+// The checked cell a new value goes into; the record it was read from no longer stands.
+static Cell& cellForValue(Workbook::Impl& d, int row, int column) {
+    requireActive(d);
     checkCell(row, column);
-    Cell& c = d->cellAt(row - 1, column - 1);
+    Cell& c = d.cellAt(row - 1, column - 1);
     c.raw.clear();
+    return c;
+}
+
+void Workbook::setNumber(int row, int column, qint64 value) {
+    Cell& c = cellForValue(*d, row, column);
     if (value >= -(qint64(1) << 29) && value < (qint64(1) << 29)) {
         c.kind = CellKind::Rk;
         c.value = uint32_t((uint32_t(value) << 2) | 2u);
@@ -419,10 +425,7 @@ void Workbook::setNumber(int row, int column, qint64 value) {
 }
 
 void Workbook::setReal(int row, int column, double value) {
-    requireActive(*d);
-    checkCell(row, column);
-    Cell& c = d->cellAt(row - 1, column - 1);
-    c.raw.clear();
+    Cell& c = cellForValue(*d, row, column);
     c.kind = CellKind::Number;
     c.number = value;
 }
@@ -432,8 +435,7 @@ void Workbook::setText(int row, int column, const QString& text) {
         clear(row, column);
         return;
     }
-    requireActive(*d);
-    checkCell(row, column);
+    Cell& c = cellForValue(*d, row, column);
     QString t = text;
     if (t.size() > maxCellText) {
         qsizetype n = maxCellText;
@@ -441,8 +443,6 @@ void Workbook::setText(int row, int column, const QString& text) {
             --n;
         t.truncate(n);
     }
-    Cell& c = d->cellAt(row - 1, column - 1);
-    c.raw.clear();
     c.kind = CellKind::Sst;
     c.value = d->sst.add(t);
 }
