@@ -6,6 +6,7 @@
 #include "reports/reportwindows.h"
 #include "shell/app/chinese.h"
 #include "shell/app/testing.h"
+#include "tests/common/pictures.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -51,7 +52,7 @@ int main(int argc, char** argv) {
     }
     std::printf("%s\n", qPrintable(target));
     if (argc > 2) {
-        const QDir folder(QString::fromLocal8Bit(argv[2]));
+        pictures::folder() = QString::fromLocal8Bit(argv[2]);
         const struct {
             const char* name;
             QDialog* (*create)(QWidget*);
@@ -63,13 +64,8 @@ int main(int argc, char** argv) {
             std::unique_ptr<QDialog> d(w.create(nullptr));
             d->show();
             QApplication::processEvents();
-            const QString file = folder.filePath(QString::fromLatin1(w.name) + ".png");
-            if (!d->grab().save(file)) {
-                std::fprintf(stderr, "could not save %s\n", qPrintable(file));
-                return 1;
-            }
-            std::printf("%s\n", qPrintable(file));
+            pictures::save(d->grab(), QString::fromLatin1(w.name));
         }
     }
-    return 0;
+    return pictures::exitCode();
 }
