@@ -27,8 +27,8 @@ public:
     Spreadsheet(const Spreadsheet&) = delete;
     Spreadsheet& operator=(const Spreadsheet&) = delete;
 
-    void open(const QString& templatePath);   // Workbooks.Open
-    void activateWorksheet(int position);     // from 1
+    void open(const QString& templatePath); // Workbooks.Open
+    void activateWorksheet(int position);   // from 1
     // A whole number (int, qlonglong), a text, or an invalid QVariant for an empty cell.
     void setCell(int row, int column, const QVariant& value); // from 1
     // Continuous thin lines on the outline and every inner line of the block.

@@ -45,7 +45,7 @@ public:
     // Fields of the current row, by 0-based index or by result column name.
     int fieldCount() const;
     QString fieldName(int index) const;
-    int fieldType(int index) const;  // a FieldType code
+    int fieldType(int index) const;            // a FieldType code
     int fieldIndex(const QString& name) const; // -1 when absent
     // Null is an invalid QVariant; text is QString, whole numbers qlonglong, single and
     // double double, dates QDate. Throws at BOF/EOF or on a deleted row.
@@ -67,7 +67,7 @@ public:
     void movePrevious();
     bool eof() const;
     bool bof() const;
-    int recordCount() const; // visible rows, an appended row included
+    int recordCount() const;      // visible rows, an appended row included
     int absolutePosition() const; // 1-based; -1 at BOF/EOF or with no rows
     void setAbsolutePosition(int position);
 

@@ -20,11 +20,16 @@ Hooks& hooks() {
 
 QMessageBox::Icon toQt(Icon icon) {
     switch (icon) {
-    case Icon::Information: return QMessageBox::Information;
-    case Icon::Exclamation: return QMessageBox::Warning;
-    case Icon::Critical: return QMessageBox::Critical;
-    case Icon::Question: return QMessageBox::Question;
-    case Icon::None: break;
+    case Icon::Information:
+        return QMessageBox::Information;
+    case Icon::Exclamation:
+        return QMessageBox::Warning;
+    case Icon::Critical:
+        return QMessageBox::Critical;
+    case Icon::Question:
+        return QMessageBox::Question;
+    case Icon::None:
+        break;
     }
     return QMessageBox::NoIcon;
 }
@@ -83,8 +88,7 @@ std::optional<QString> chooseFile(QWidget* parent, const FileDialogRequest& requ
 void setMessageHandler(std::function<Answer(const MessageRequest&)> handler) {
     hooks().message = std::move(handler);
 }
-void setFileDialogHandler(
-    std::function<std::optional<QString>(const FileDialogRequest&)> handler) {
+void setFileDialogHandler(std::function<std::optional<QString>(const FileDialogRequest&)> handler) {
     hooks().file = std::move(handler);
 }
 
@@ -94,6 +98,8 @@ void beep() {
     else
         QApplication::beep();
 }
-void setBeepHandler(std::function<void()> handler) { hooks().beep = std::move(handler); }
+void setBeepHandler(std::function<void()> handler) {
+    hooks().beep = std::move(handler);
+}
 
 } // namespace app

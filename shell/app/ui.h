@@ -44,8 +44,7 @@ std::optional<QString> chooseFile(QWidget* parent, const FileDialogRequest& requ
 
 // Test hooks: while set, no box or dialog is shown; the hook records and answers.
 void setMessageHandler(std::function<Answer(const MessageRequest&)> handler);
-void setFileDialogHandler(
-    std::function<std::optional<QString>(const FileDialogRequest&)> handler);
+void setFileDialogHandler(std::function<std::optional<QString>(const FileDialogRequest&)> handler);
 
 // The system beep.
 void beep();

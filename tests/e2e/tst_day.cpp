@@ -56,10 +56,18 @@ template <class T> T* child(QWidget* w, const QString& name) {
         qWarning("no control %s in %s", qPrintable(name), qPrintable(w->objectName()));
     return c;
 }
-QPushButton* button(QWidget* w, const QString& name) { return child<QPushButton>(w, name); }
-QLineEdit* edit(QWidget* w, const QString& name) { return child<QLineEdit>(w, name); }
-QComboBox* combo(QWidget* w, const QString& name) { return child<QComboBox>(w, name); }
-QTableView* grid(QWidget* w, const QString& name) { return child<QTableView>(w, name); }
+QPushButton* button(QWidget* w, const QString& name) {
+    return child<QPushButton>(w, name);
+}
+QLineEdit* edit(QWidget* w, const QString& name) {
+    return child<QLineEdit>(w, name);
+}
+QComboBox* combo(QWidget* w, const QString& name) {
+    return child<QComboBox>(w, name);
+}
+QTableView* grid(QWidget* w, const QString& name) {
+    return child<QTableView>(w, name);
+}
 
 // Typing as a clerk does; Chinese characters arrive as committed text, as from an input
 // method.
@@ -133,7 +141,8 @@ QStringList xlrdRows(const QString& file, int sheet) {
                             " for v in s.row_values(r)))\n"),
              file, QString::number(sheet)});
     p.waitForFinished(60000);
-    return QString::fromUtf8(p.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    return QString::fromUtf8(p.readAllStandardOutput())
+        .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
 }
 
 bool logIn(const QString& user, const QString& password) {
@@ -208,16 +217,17 @@ void DayAtTheDesk::aDayAtTheDesk() {
 }
 
 void DayAtTheDesk::addUnit(shell::FrmMain& main) {
-    onModal([&] { main.run(Command::Units); }, [&](QWidget* w) {
-        button(w, QStringLiteral("cmddep(0)"))->click();
-        type(edit(w, QStringLiteral("txt1")), QStringLiteral("市档案局"));
-        QComboBox* code = combo(w, QStringLiteral("txt2"));
-        code->setEditText(QStringLiteral("D09"));
-        button(w, QStringLiteral("cmdact(0)"))->click();
-        QVERIFY(gridColumn(grid(w, QStringLiteral("DataGrid1")), 0)
-                    .contains(QStringLiteral("市档案局")));
-        button(w, QStringLiteral("cmddep(5)"))->click();
-    });
+    onModal([&] { main.run(Command::Units); },
+            [&](QWidget* w) {
+                button(w, QStringLiteral("cmddep(0)"))->click();
+                type(edit(w, QStringLiteral("txt1")), QStringLiteral("市档案局"));
+                QComboBox* code = combo(w, QStringLiteral("txt2"));
+                code->setEditText(QStringLiteral("D09"));
+                button(w, QStringLiteral("cmdact(0)"))->click();
+                QVERIFY(gridColumn(grid(w, QStringLiteral("DataGrid1")), 0)
+                            .contains(QStringLiteral("市档案局")));
+                button(w, QStringLiteral("cmddep(5)"))->click();
+            });
     QCOMPARE(column(QStringLiteral("select 单位编码 from 发文单位管理 where 发文单位='市档案局'")),
              QStringList{QStringLiteral("D09")});
 }
@@ -245,76 +255,84 @@ void addDocument(QWidget* w, const Document& d, const QString& expectedSerial) {
 
 void DayAtTheDesk::registerDocuments(shell::FrmMain& main) {
     const QString unit = QStringLiteral("市档案局");
-    onModal([&] { main.run(Command::Incoming); }, [&](QWidget* w) {
-        QVERIFY(combo(w, QStringLiteral("Combo1(0)"))->findText(unit) >= 0);
-        addDocument(w,
-                    {unit, QStringLiteral("档发[2004]3号"), QStringLiteral("关于档案检查的通知"),
-                     QStringLiteral("2004-3-2"), QStringLiteral("4"), QStringLiteral("Z01"),
-                     QStringLiteral("M1"), QStringLiteral("J1")},
-                    QStringLiteral("S2004-1"));
-        addDocument(w,
-                    {unit, QStringLiteral("档发[2004]1号"), QStringLiteral("年度工作要点"),
-                     QStringLiteral("2004-1-8"), QStringLiteral("12"), QStringLiteral("Z01"),
-                     QStringLiteral("M1"), QStringLiteral("J1")},
-                    QStringLiteral("S2004-2"));
-        QTableView* g = grid(w, QStringLiteral("DataGrid1"));
-        QCOMPARE(g->model()->rowCount(), 2);
+    onModal([&] { main.run(Command::Incoming); },
+            [&](QWidget* w) {
+                QVERIFY(combo(w, QStringLiteral("Combo1(0)"))->findText(unit) >= 0);
+                addDocument(w,
+                            {unit, QStringLiteral("档发[2004]3号"),
+                             QStringLiteral("关于档案检查的通知"), QStringLiteral("2004-3-2"),
+                             QStringLiteral("4"), QStringLiteral("Z01"), QStringLiteral("M1"),
+                             QStringLiteral("J1")},
+                            QStringLiteral("S2004-1"));
+                addDocument(w,
+                            {unit, QStringLiteral("档发[2004]1号"), QStringLiteral("年度工作要点"),
+                             QStringLiteral("2004-1-8"), QStringLiteral("12"),
+                             QStringLiteral("Z01"), QStringLiteral("M1"), QStringLiteral("J1")},
+                            QStringLiteral("S2004-2"));
+                QTableView* g = grid(w, QStringLiteral("DataGrid1"));
+                QCOMPARE(g->model()->rowCount(), 2);
 
-        // Find the notice by a part of its title, then show every row again.
-        onModal([&] { button(w, QStringLiteral("cmddep(2)"))->click(); }, [&](QWidget* sql) {
-            choose(combo(sql, QStringLiteral("CboField")), QStringLiteral("文件标题名"));
-            QCOMPARE(combo(sql, QStringLiteral("Combo1"))->currentText(), QStringLiteral("包含"));
-            type(edit(sql, QStringLiteral("TxtSQL")), QStringLiteral("通知"));
-            button(sql, QStringLiteral("CmdSql(0)"))->click();
-        });
-        QCOMPARE(gridColumn(g, 0), QStringList{QStringLiteral("S2004-1")});
-        QVERIFY(!button(w, QStringLiteral("cmddep(0)"))->isEnabled());
-        onModal([&] { button(w, QStringLiteral("cmddep(2)"))->click(); },
-                [&](QWidget* sql) { button(sql, QStringLiteral("CmdSql(1)"))->click(); });
-        QCOMPARE(g->model()->rowCount(), 2);
-        button(w, QStringLiteral("cmddep(5)"))->click();
-    });
+                // Find the notice by a part of its title, then show every row again.
+                onModal([&] { button(w, QStringLiteral("cmddep(2)"))->click(); },
+                        [&](QWidget* sql) {
+                            choose(combo(sql, QStringLiteral("CboField")),
+                                   QStringLiteral("文件标题名"));
+                            QCOMPARE(combo(sql, QStringLiteral("Combo1"))->currentText(),
+                                     QStringLiteral("包含"));
+                            type(edit(sql, QStringLiteral("TxtSQL")), QStringLiteral("通知"));
+                            button(sql, QStringLiteral("CmdSql(0)"))->click();
+                        });
+                QCOMPARE(gridColumn(g, 0), QStringList{QStringLiteral("S2004-1")});
+                QVERIFY(!button(w, QStringLiteral("cmddep(0)"))->isEnabled());
+                onModal([&] { button(w, QStringLiteral("cmddep(2)"))->click(); },
+                        [&](QWidget* sql) { button(sql, QStringLiteral("CmdSql(1)"))->click(); });
+                QCOMPARE(g->model()->rowCount(), 2);
+                button(w, QStringLiteral("cmddep(5)"))->click();
+            });
     QCOMPARE(column(QStringLiteral("select 发文时间 from 文件收文库 order by 收文流水号")),
              (QStringList{QStringLiteral("2004-3-2"), QStringLiteral("2004-1-8")}));
 
-    onModal([&] { main.run(Command::Outgoing); }, [&](QWidget* w) {
-        addDocument(w,
-                    {QStringLiteral("办公室"), QStringLiteral("办发[2004]2号"),
-                     QStringLiteral("关于调整作息时间的通知"), QStringLiteral("2004-2-20"),
-                     QStringLiteral("2"), QStringLiteral("Z01"), QStringLiteral("M2"),
-                     QStringLiteral("J4")},
-                    QStringLiteral("F2004-1"));
-        button(w, QStringLiteral("cmddep(5)"))->click();
-    });
+    onModal([&] { main.run(Command::Outgoing); },
+            [&](QWidget* w) {
+                addDocument(w,
+                            {QStringLiteral("办公室"), QStringLiteral("办发[2004]2号"),
+                             QStringLiteral("关于调整作息时间的通知"), QStringLiteral("2004-2-20"),
+                             QStringLiteral("2"), QStringLiteral("Z01"), QStringLiteral("M2"),
+                             QStringLiteral("J4")},
+                            QStringLiteral("F2004-1"));
+                button(w, QStringLiteral("cmddep(5)"))->click();
+            });
     QCOMPARE(column(QStringLiteral("select 发文流水号 from 文件发文库")),
              QStringList{QStringLiteral("F2004-1")});
 }
 
 void DayAtTheDesk::registerContract(shell::FrmMain& main) {
-    onModal([&] { main.run(Command::Contracts); }, [&](QWidget* w) {
-        button(w, QStringLiteral("cmddep(0)"))->click();
-        QCOMPARE(edit(w, QStringLiteral("txt1(0)"))->text(), QStringLiteral("H2004-1"));
-        QCOMPARE(edit(w, QStringLiteral("txt1(1)"))->text(), QStringLiteral("2004"));
-        type(edit(w, QStringLiteral("txt1(1)")), QStringLiteral("2004-017"));
-        type(edit(w, QStringLiteral("txt1(3)")), QStringLiteral("档案库房租赁合同"));
-        type(edit(w, QStringLiteral("txt1(4)")), QStringLiteral("市档案局"));
-        type(edit(w, QStringLiteral("txt1(5)")), QStringLiteral("华新物业公司"));
-        type(edit(w, QStringLiteral("txt1(6)")), QStringLiteral("20040301"));
-        button(w, QStringLiteral("cmdact(0)"))->click();
-        QCOMPARE(gridColumn(grid(w, QStringLiteral("DataGrid1")), 0),
-                 QStringList{QStringLiteral("H2004-1")});
-        button(w, QStringLiteral("cmddep(5)"))->click();
-    });
+    onModal([&] { main.run(Command::Contracts); },
+            [&](QWidget* w) {
+                button(w, QStringLiteral("cmddep(0)"))->click();
+                QCOMPARE(edit(w, QStringLiteral("txt1(0)"))->text(), QStringLiteral("H2004-1"));
+                QCOMPARE(edit(w, QStringLiteral("txt1(1)"))->text(), QStringLiteral("2004"));
+                type(edit(w, QStringLiteral("txt1(1)")), QStringLiteral("2004-017"));
+                type(edit(w, QStringLiteral("txt1(3)")), QStringLiteral("档案库房租赁合同"));
+                type(edit(w, QStringLiteral("txt1(4)")), QStringLiteral("市档案局"));
+                type(edit(w, QStringLiteral("txt1(5)")), QStringLiteral("华新物业公司"));
+                type(edit(w, QStringLiteral("txt1(6)")), QStringLiteral("20040301"));
+                button(w, QStringLiteral("cmdact(0)"))->click();
+                QCOMPARE(gridColumn(grid(w, QStringLiteral("DataGrid1")), 0),
+                         QStringList{QStringLiteral("H2004-1")});
+                button(w, QStringLiteral("cmddep(5)"))->click();
+            });
 }
 
 void DayAtTheDesk::exportIncomingReport(shell::FrmMain& main) {
     env->clearMessages();
-    onModal([&] { main.run(Command::IncomingReport); }, [&](QWidget* w) {
-        type(edit(w, QStringLiteral("Text2")), QStringLiteral("2004"));
-        combo(w, QStringLiteral("Combo1"))->setEditText(QStringLiteral("市档案局"));
-        button(w, QStringLiteral("Command4"))->click();
-        w->close();
-    });
+    onModal([&] { main.run(Command::IncomingReport); },
+            [&](QWidget* w) {
+                type(edit(w, QStringLiteral("Text2")), QStringLiteral("2004"));
+                combo(w, QStringLiteral("Combo1"))->setEditText(QStringLiteral("市档案局"));
+                button(w, QStringLiteral("Command4"))->click();
+                w->close();
+            });
     QCOMPARE(env->messageTexts(), QStringList{QStringLiteral("报表已新生成在本系统安装目录下!")});
     const QString file = env->path(QStringLiteral("2004市档案局2004-3-5收文报表.xls"));
     QVERIFY2(QFile::exists(file), qPrintable(file));
@@ -328,77 +346,83 @@ void DayAtTheDesk::exportIncomingReport(shell::FrmMain& main) {
 }
 
 void DayAtTheDesk::archive(shell::FrmMain& main) {
-    onModal([&] { main.run(Command::IncomingArchiving); }, [&](QWidget* w) {
-        QTableView* source = grid(w, QStringLiteral("DataGrid1"));
-        const int row = gridColumn(source, 0).indexOf(QStringLiteral("S2004-2"));
-        QVERIFY(row >= 0);
-        source->selectRow(row);
-        env->answer(app::Answer::Yes);
-        button(w, QStringLiteral("Command2"))->click();
-        QCOMPARE(gridColumn(source, 0), QStringList{QStringLiteral("S2004-1")});
+    onModal([&] { main.run(Command::IncomingArchiving); },
+            [&](QWidget* w) {
+                QTableView* source = grid(w, QStringLiteral("DataGrid1"));
+                const int row = gridColumn(source, 0).indexOf(QStringLiteral("S2004-2"));
+                QVERIFY(row >= 0);
+                source->selectRow(row);
+                env->answer(app::Answer::Yes);
+                button(w, QStringLiteral("Command2"))->click();
+                QCOMPARE(gridColumn(source, 0), QStringList{QStringLiteral("S2004-1")});
 
-        type(edit(w, QStringLiteral("Text1")), QStringLiteral("2004"));
-        combo(w, QStringLiteral("Combo1"))->setEditText(QStringLiteral("市档案局"));
-        env->answer(app::Answer::Yes);
-        button(w, QStringLiteral("Command1"))->click();
-        QVERIFY(env->messageTexts().contains(QStringLiteral("确认加1条记录入归档库!")));
-        QVERIFY(!button(w, QStringLiteral("Command1"))->isEnabled());
-        QCOMPARE(grid(w, QStringLiteral("DataGrid2"))->model()->rowCount(), 2);
-        button(w, QStringLiteral("Command3"))->click();
-    });
-    onModal([&] { main.run(Command::OutgoingArchiving); }, [&](QWidget* w) {
-        type(edit(w, QStringLiteral("Text1")), QStringLiteral("2004"));
-        combo(w, QStringLiteral("Combo1"))->setEditText(QStringLiteral("办公室"));
-        env->answer(app::Answer::Yes);
-        button(w, QStringLiteral("Command1"))->click();
-        button(w, QStringLiteral("Command3"))->click();
-    });
+                type(edit(w, QStringLiteral("Text1")), QStringLiteral("2004"));
+                combo(w, QStringLiteral("Combo1"))->setEditText(QStringLiteral("市档案局"));
+                env->answer(app::Answer::Yes);
+                button(w, QStringLiteral("Command1"))->click();
+                QVERIFY(env->messageTexts().contains(QStringLiteral("确认加1条记录入归档库!")));
+                QVERIFY(!button(w, QStringLiteral("Command1"))->isEnabled());
+                QCOMPARE(grid(w, QStringLiteral("DataGrid2"))->model()->rowCount(), 2);
+                button(w, QStringLiteral("Command3"))->click();
+            });
+    onModal([&] { main.run(Command::OutgoingArchiving); },
+            [&](QWidget* w) {
+                type(edit(w, QStringLiteral("Text1")), QStringLiteral("2004"));
+                combo(w, QStringLiteral("Combo1"))->setEditText(QStringLiteral("办公室"));
+                env->answer(app::Answer::Yes);
+                button(w, QStringLiteral("Command1"))->click();
+                button(w, QStringLiteral("Command3"))->click();
+            });
     QVERIFY(column(QStringLiteral("select 收文流水号 from 文件收文库")).isEmpty());
     QVERIFY(column(QStringLiteral("select 发文流水号 from 文件发文库")).isEmpty());
-    QCOMPARE(column(QStringLiteral("select 流水号 || ' ' || 归档时间 from 归档库 order by 流水号")),
-             (QStringList{QStringLiteral("F2004-1 2004-03-05"), QStringLiteral("S2004-1 2004-03-05"),
-                          QStringLiteral("S2004-2 2004-03-05")}));
+    QCOMPARE(
+        column(QStringLiteral("select 流水号 || ' ' || 归档时间 from 归档库 order by 流水号")),
+        (QStringList{QStringLiteral("F2004-1 2004-03-05"), QStringLiteral("S2004-1 2004-03-05"),
+                     QStringLiteral("S2004-2 2004-03-05")}));
 
-    onModal([&] { main.run(Command::ArchiveData); }, [&](QWidget* w) {
-        QStringList serials = gridColumn(grid(w, QStringLiteral("DataGrid1")), 0);
-        serials.sort();
-        QCOMPARE(serials, (QStringList{QStringLiteral("F2004-1"), QStringLiteral("S2004-1"),
-                                       QStringLiteral("S2004-2")}));
-        button(w, QStringLiteral("cmddep(5)"))->click();
-    });
+    onModal([&] { main.run(Command::ArchiveData); },
+            [&](QWidget* w) {
+                QStringList serials = gridColumn(grid(w, QStringLiteral("DataGrid1")), 0);
+                serials.sort();
+                QCOMPARE(serials, (QStringList{QStringLiteral("F2004-1"), QStringLiteral("S2004-1"),
+                                               QStringLiteral("S2004-2")}));
+                button(w, QStringLiteral("cmddep(5)"))->click();
+            });
 }
 
 void DayAtTheDesk::lend(shell::FrmMain& main) {
-    onModal([&] { main.run(Command::Loans); }, [&](QWidget* w) {
-        auto* tabs = child<QTabBar>(w, QStringLiteral("TabStrip1"));
-        tabs->setCurrentIndex(3); // 归档数据
-        QTableView* items = grid(w, QStringLiteral("DataGrid2"));
-        QTableView* loans = grid(w, QStringLiteral("DataGrid1"));
-        QCOMPARE(items->model()->rowCount(), 3);
+    onModal([&] { main.run(Command::Loans); },
+            [&](QWidget* w) {
+                auto* tabs = child<QTabBar>(w, QStringLiteral("TabStrip1"));
+                tabs->setCurrentIndex(3); // 归档数据
+                QTableView* items = grid(w, QStringLiteral("DataGrid2"));
+                QTableView* loans = grid(w, QStringLiteral("DataGrid1"));
+                QCOMPARE(items->model()->rowCount(), 3);
 
-        auto lendCurrent = [&](const QString& borrower) {
-            onModal([&] { button(w, QStringLiteral("cmdOK(0)"))->click(); }, [&](QWidget* d) {
-                type(edit(d, QStringLiteral("Text1(9)")), borrower);
-                type(edit(d, QStringLiteral("Text1(8)")), QStringLiteral("1"));
-                button(d, QStringLiteral("Command1"))->click();
+                auto lendCurrent = [&](const QString& borrower) {
+                    onModal([&] { button(w, QStringLiteral("cmdOK(0)"))->click(); },
+                            [&](QWidget* d) {
+                                type(edit(d, QStringLiteral("Text1(9)")), borrower);
+                                type(edit(d, QStringLiteral("Text1(8)")), QStringLiteral("1"));
+                                button(d, QStringLiteral("Command1"))->click();
+                            });
+                };
+                items->selectRow(0);
+                lendCurrent(QStringLiteral("张三"));
+                QCOMPARE(loans->model()->rowCount(), 1);
+                env->answer(app::Answer::Yes);
+                button(w, QStringLiteral("cmddep(0)"))->click(); // return
+                QVERIFY(!button(w, QStringLiteral("cmddep(0)"))->isEnabled());
+
+                items->selectRow(1);
+                lendCurrent(QStringLiteral("李梅"));
+                QCOMPARE(loans->model()->rowCount(), 2);
+                loans->selectRow(gridColumn(loans, 5).indexOf(QStringLiteral("李梅")));
+                QVERIFY(button(w, QStringLiteral("cmddep(1)"))->isEnabled());
+                env->answer(app::Answer::Yes);
+                button(w, QStringLiteral("cmddep(1)"))->click(); // lost
+                button(w, QStringLiteral("cmddep(4)"))->click();
             });
-        };
-        items->selectRow(0);
-        lendCurrent(QStringLiteral("张三"));
-        QCOMPARE(loans->model()->rowCount(), 1);
-        env->answer(app::Answer::Yes);
-        button(w, QStringLiteral("cmddep(0)"))->click(); // return
-        QVERIFY(!button(w, QStringLiteral("cmddep(0)"))->isEnabled());
-
-        items->selectRow(1);
-        lendCurrent(QStringLiteral("李梅"));
-        QCOMPARE(loans->model()->rowCount(), 2);
-        loans->selectRow(gridColumn(loans, 5).indexOf(QStringLiteral("李梅")));
-        QVERIFY(button(w, QStringLiteral("cmddep(1)"))->isEnabled());
-        env->answer(app::Answer::Yes);
-        button(w, QStringLiteral("cmddep(1)"))->click(); // lost
-        button(w, QStringLiteral("cmddep(4)"))->click();
-    });
     QCOMPARE(column(QStringLiteral("select 借阅编号 || ' ' || 借阅人 || ' ' || 状态 || ' ' || "
                                    "归还时间 || ' ' || 经办人 from 借阅记录库 order by 流水号")),
              (QStringList{QStringLiteral("2004-0001 张三 已还 2004-03-05 admin"),
@@ -407,39 +431,43 @@ void DayAtTheDesk::lend(shell::FrmMain& main) {
 
 void DayAtTheDesk::archiveAndContractReports(shell::FrmMain& main) {
     env->clearMessages();
-    onModal([&] { main.run(Command::ContractReport); }, [&](QWidget* w) {
-        type(edit(w, QStringLiteral("Text1")), QStringLiteral("2004"));
-        button(w, QStringLiteral("Command2"))->click();
-        if (QPrinterInfo::defaultPrinterName().isEmpty()) {
-            qWarning("no default printer: the print step of the day is left out");
-        } else {
-            type(edit(w, QStringLiteral("Text1")), QStringLiteral("2004"));
-            button(w, QStringLiteral("Command1"))->click();
-            QVERIFY(!QFile::exists(env->path(QStringLiteral("Temp.xls"))));
-        }
-        w->close();
-    });
+    onModal([&] { main.run(Command::ContractReport); },
+            [&](QWidget* w) {
+                type(edit(w, QStringLiteral("Text1")), QStringLiteral("2004"));
+                button(w, QStringLiteral("Command2"))->click();
+                if (QPrinterInfo::defaultPrinterName().isEmpty()) {
+                    qWarning("no default printer: the print step of the day is left out");
+                } else {
+                    type(edit(w, QStringLiteral("Text1")), QStringLiteral("2004"));
+                    button(w, QStringLiteral("Command1"))->click();
+                    QVERIFY(!QFile::exists(env->path(QStringLiteral("Temp.xls"))));
+                }
+                w->close();
+            });
     QCOMPARE(env->messageTexts().value(0), QStringLiteral("合同报表已新生成在本系统安装目录下!"));
     if (!QPrinterInfo::defaultPrinterName().isEmpty())
         QCOMPARE(env->messageTexts().value(1), QStringLiteral("合同报表已成功打印!"));
     const QString contracts = env->path(QStringLiteral("200403012004-3-5合同协议报表.xls"));
     QVERIFY2(QFile::exists(contracts), qPrintable(contracts));
-    QVERIFY(xlrdRows(contracts, 1).value(3).startsWith(
-        QStringLiteral("1|2004-017|档案库房租赁合同|市档案局|华新物业公司|20040301|")));
+    QVERIFY(xlrdRows(contracts, 1)
+                .value(3)
+                .startsWith(
+                    QStringLiteral("1|2004-017|档案库房租赁合同|市档案局|华新物业公司|20040301|")));
 
     env->clearMessages();
-    onModal([&] { main.run(Command::ArchiveReport); }, [&](QWidget* w) {
-        type(edit(w, QStringLiteral("Text1(0)")), QStringLiteral("Z01"));
-        type(edit(w, QStringLiteral("Text1(1)")), QStringLiteral("M1"));
-        type(edit(w, QStringLiteral("Text1(2)")), QStringLiteral("J1"));
-        button(w, QStringLiteral("Command3"))->click();
-        type(edit(w, QStringLiteral("Text2")), QStringLiteral("2004"));
-        combo(w, QStringLiteral("Combo1"))->setEditText(QStringLiteral("办公室"));
-        QVERIFY(!combo(w, QStringLiteral("Combo2"))->currentText().isEmpty());
-        combo(w, QStringLiteral("Combo2"))->setCurrentIndex(0);
-        button(w, QStringLiteral("Command4"))->click();
-        w->close();
-    });
+    onModal([&] { main.run(Command::ArchiveReport); },
+            [&](QWidget* w) {
+                type(edit(w, QStringLiteral("Text1(0)")), QStringLiteral("Z01"));
+                type(edit(w, QStringLiteral("Text1(1)")), QStringLiteral("M1"));
+                type(edit(w, QStringLiteral("Text1(2)")), QStringLiteral("J1"));
+                button(w, QStringLiteral("Command3"))->click();
+                type(edit(w, QStringLiteral("Text2")), QStringLiteral("2004"));
+                combo(w, QStringLiteral("Combo1"))->setEditText(QStringLiteral("办公室"));
+                QVERIFY(!combo(w, QStringLiteral("Combo2"))->currentText().isEmpty());
+                combo(w, QStringLiteral("Combo2"))->setCurrentIndex(0);
+                button(w, QStringLiteral("Command4"))->click();
+                w->close();
+            });
     const QStringList expected(2, QStringLiteral("归档报表已新生成在本系统安装目录下!"));
     QCOMPARE(env->messageTexts(), expected);
     const QString byFile = env->path(QStringLiteral("2004市档案局2004-3-5文件归档报表.xls"));
@@ -476,14 +504,15 @@ void DayAtTheDesk::backupAndRestore(shell::FrmMain& main) {
 }
 
 void DayAtTheDesk::addUserAndLogInAgain(shell::FrmMain& main) {
-    onModal([&] { main.run(Command::Users); }, [&](QWidget* w) {
-        button(w, QStringLiteral("cmdAdd"))->click();
-        type(edit(w, QStringLiteral("txtFields(0)")), QStringLiteral("李梅"));
-        type(edit(w, QStringLiteral("txtFields(1)")), QStringLiteral("lm2004"));
-        button(w, QStringLiteral("cmdUpdate"))->click();
-        QVERIFY(button(w, QStringLiteral("cmdClose"))->isVisible());
-        button(w, QStringLiteral("cmdClose"))->click();
-    });
+    onModal([&] { main.run(Command::Users); },
+            [&](QWidget* w) {
+                button(w, QStringLiteral("cmdAdd"))->click();
+                type(edit(w, QStringLiteral("txtFields(0)")), QStringLiteral("李梅"));
+                type(edit(w, QStringLiteral("txtFields(1)")), QStringLiteral("lm2004"));
+                button(w, QStringLiteral("cmdUpdate"))->click();
+                QVERIFY(button(w, QStringLiteral("cmdClose"))->isVisible());
+                button(w, QStringLiteral("cmdClose"))->click();
+            });
     QVERIFY(column(QStringLiteral("select 密码 from 用户管理 where 用户名='李梅'"))
                 .contains(QStringLiteral("lm2004")));
 
