@@ -7,6 +7,7 @@
 #include "store/connection.h"
 #include "store/error.h"
 #include "store/layouts.h"
+#include "store/lists.h"
 #include "store/recordset.h"
 
 #include <QComboBox>
@@ -148,15 +149,7 @@ void ArchivingWindow::ApplyArchivingGridLayout(QTableView* grid) {
 }
 
 void ArchivingWindow::FillUnitList() {
-    store::Connection connection(store::catalogueConnectionString());
-    store::Recordset units;
-    units.open(QString::fromUtf8(kUnitListQuery), connection);
-    while (!units.eof()) {
-        combo1_->addItem(units.text(0));
-        units.moveNext();
-    }
-    units.close();
-    connection.close();
+    combo1_->addItems(store::readList(QString::fromUtf8(kUnitListQuery)));
     // Filling the list proposes no unit; the user picks or types one.
     combo1_->setCurrentIndex(-1);
     combo1_->clearEditText();

@@ -1,6 +1,5 @@
 #include "registers/registerwindow.h"
 
-#include "registers/choicelists.h"
 #include "registers/texts.h"
 #include "shell/app/app.h"
 #include "shell/app/ui.h"
@@ -8,6 +7,7 @@
 #include "store/connection.h"
 #include "store/error.h"
 #include "store/gridmodel.h"
+#include "store/lists.h"
 #include "store/recordset.h"
 
 #include <QComboBox>
@@ -160,13 +160,13 @@ void RegisterWindow::applyGridLayout() {
 
 void RegisterWindow::fillUnitList() {
     QComboBox* units = panel_.combo(texts::kUnitBox);
-    units->addItems(readList(texts::kUnitListSql));
+    units->addItems(store::readList(texts::kUnitListSql));
     units->setCurrentIndex(-1);
 }
 
 void RegisterWindow::fillRetentionList() {
     QComboBox* box = panel_.combo(texts::kRetentionBox);
-    const QStringList entries = readList(texts::kRetentionListSql);
+    const QStringList entries = store::readList(texts::kRetentionListSql);
     box->clear();
     box->addItems(entries);
     selectFirstEntry(box);
@@ -174,7 +174,7 @@ void RegisterWindow::fillRetentionList() {
 
 void RegisterWindow::fillSecrecyList() {
     QComboBox* box = panel_.combo(texts::kSecrecyBox);
-    const QStringList entries = readList(texts::kSecrecyListSql);
+    const QStringList entries = store::readList(texts::kSecrecyListSql);
     box->clear();
     box->addItems(entries);
 }

@@ -78,8 +78,8 @@ QGroupBox* ArchiveReportWindow::buildItemFrame() {
 }
 
 void ArchiveReportWindow::loadLists() {
-    fillList(this, unit_, kUnitListSql, kUnitColumn);
-    fillList(this, period_, kPeriodListSql, kPeriodColumn);
+    fillList(this, unit_, kUnitListSql);
+    fillList(this, period_, kPeriodListSql);
 }
 
 bool ArchiveReportWindow::volumeInputsComplete() {

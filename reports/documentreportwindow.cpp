@@ -46,7 +46,7 @@ void DocumentReportWindow::buildControls() {
 }
 
 void DocumentReportWindow::loadUnits() {
-    fillList(this, unit_, kUnitListSql, kUnitColumn);
+    fillList(this, unit_, kUnitListSql);
 }
 
 bool DocumentReportWindow::inputsComplete() {

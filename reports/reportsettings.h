@@ -11,9 +11,7 @@ namespace reports {
 
 // The unit and retention period lists.
 inline const QString kUnitListSql = QStringLiteral("select 发文单位 from 发文单位管理  ");
-inline const QString kUnitColumn = QStringLiteral("发文单位");
 inline const QString kPeriodListSql = QStringLiteral("select 保管期限 from 选择项  ");
-inline const QString kPeriodColumn = QStringLiteral("保管期限");
 
 inline const QString kHintTitle = QStringLiteral("提示");
 inline const QString kFillInAll = QStringLiteral("请把关键数据填写完整!");

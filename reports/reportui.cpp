@@ -3,9 +3,8 @@
 #include "reports/reportsettings.h"
 #include "reports/spreadsheet.h"
 #include "shell/app/ui.h"
-#include "store/connection.h"
 #include "store/error.h"
-#include "store/recordset.h"
+#include "store/lists.h"
 
 #include <QComboBox>
 #include <QGuiApplication>
@@ -64,23 +63,12 @@ QComboBox* makeChoiceBox(const QString& objectName, QWidget* parent) {
     return box;
 }
 
-void fillList(QWidget* window, QComboBox* box, const QString& sql, const QString& column) {
+void fillList(QWidget* window, QComboBox* box, const QString& sql) {
     box->clear();
     try {
-        std::unique_ptr<store::Connection> connection = store::openCatalogue();
-        store::Recordset rs;
-        rs.open(sql, *connection);
-        QStringList entries;
-        const int n = rs.recordCount();
-        for (int i = 0; i < n; ++i) {
-            // A row without a value offers nothing to choose.
-            const QString entry = rs.text(column);
-            if (!entry.isEmpty())
-                entries.append(entry);
-            rs.moveNext();
-        }
-        rs.close();
-        connection->close();
+        QStringList entries = store::readList(sql);
+        // A row without a value offers nothing to choose.
+        entries.removeAll(QString());
         box->addItems(entries);
         if (box->count() > 0)
             box->setCurrentIndex(0);

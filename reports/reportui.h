@@ -17,7 +17,7 @@ QComboBox* makeChoiceBox(const QString& objectName, QWidget* parent);
 
 // Fills the box with one column of a list query through a short-lived connection and
 // selects the first entry. A failure is reported and leaves the box empty.
-void fillList(QWidget* window, QComboBox* box, const QString& sql, const QString& column);
+void fillList(QWidget* window, QComboBox* box, const QString& sql);
 
 // A report button; not an auto-default one, so that Enter in an input does not start a report.
 QPushButton* makeReportButton(const QString& text, const QString& objectName, QWidget* parent);

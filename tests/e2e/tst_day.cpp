@@ -9,6 +9,7 @@
 #include "store/backup.h"
 #include "store/catalogue.h"
 #include "store/connection.h"
+#include "store/lists.h"
 #include "store/recordset.h"
 
 #include <QAbstractItemModel>
@@ -118,17 +119,6 @@ QStringList snapshot() {
     return out;
 }
 
-QStringList column(const QString& sql) {
-    auto connection = store::openCatalogue();
-    store::Recordset rs;
-    rs.open(sql, *connection);
-    QStringList out;
-    for (; !rs.eof(); rs.moveNext())
-        out << rs.text(0);
-    rs.close();
-    return out;
-}
-
 // The cells of one worksheet, read back by an independent reader.
 QStringList xlrdRows(const QString& file, int sheet) {
     QProcess p;
@@ -228,7 +218,8 @@ void DayAtTheDesk::addUnit(shell::FrmMain& main) {
                             .contains(QStringLiteral("市档案局")));
                 button(w, QStringLiteral("cmddep(5)"))->click();
             });
-    QCOMPARE(column(QStringLiteral("select 单位编码 from 发文单位管理 where 发文单位='市档案局'")),
+    QCOMPARE(store::readList(
+                 QStringLiteral("select 单位编码 from 发文单位管理 where 发文单位='市档案局'")),
              QStringList{QStringLiteral("D09")});
 }
 
@@ -289,7 +280,7 @@ void DayAtTheDesk::registerDocuments(shell::FrmMain& main) {
                 QCOMPARE(g->model()->rowCount(), 2);
                 button(w, QStringLiteral("cmddep(5)"))->click();
             });
-    QCOMPARE(column(QStringLiteral("select 发文时间 from 文件收文库 order by 收文流水号")),
+    QCOMPARE(store::readList(QStringLiteral("select 发文时间 from 文件收文库 order by 收文流水号")),
              (QStringList{QStringLiteral("2004-3-2"), QStringLiteral("2004-1-8")}));
 
     onModal([&] { main.run(Command::Outgoing); },
@@ -302,7 +293,7 @@ void DayAtTheDesk::registerDocuments(shell::FrmMain& main) {
                             QStringLiteral("F2004-1"));
                 button(w, QStringLiteral("cmddep(5)"))->click();
             });
-    QCOMPARE(column(QStringLiteral("select 发文流水号 from 文件发文库")),
+    QCOMPARE(store::readList(QStringLiteral("select 发文流水号 from 文件发文库")),
              QStringList{QStringLiteral("F2004-1")});
 }
 
@@ -373,10 +364,11 @@ void DayAtTheDesk::archive(shell::FrmMain& main) {
                 button(w, QStringLiteral("Command1"))->click();
                 button(w, QStringLiteral("Command3"))->click();
             });
-    QVERIFY(column(QStringLiteral("select 收文流水号 from 文件收文库")).isEmpty());
-    QVERIFY(column(QStringLiteral("select 发文流水号 from 文件发文库")).isEmpty());
+    QVERIFY(store::readList(QStringLiteral("select 收文流水号 from 文件收文库")).isEmpty());
+    QVERIFY(store::readList(QStringLiteral("select 发文流水号 from 文件发文库")).isEmpty());
     QCOMPARE(
-        column(QStringLiteral("select 流水号 || ' ' || 归档时间 from 归档库 order by 流水号")),
+        store::readList(
+            QStringLiteral("select 流水号 || ' ' || 归档时间 from 归档库 order by 流水号")),
         (QStringList{QStringLiteral("F2004-1 2004-03-05"), QStringLiteral("S2004-1 2004-03-05"),
                      QStringLiteral("S2004-2 2004-03-05")}));
 
@@ -423,8 +415,9 @@ void DayAtTheDesk::lend(shell::FrmMain& main) {
                 button(w, QStringLiteral("cmddep(1)"))->click(); // lost
                 button(w, QStringLiteral("cmddep(4)"))->click();
             });
-    QCOMPARE(column(QStringLiteral("select 借阅编号 || ' ' || 借阅人 || ' ' || 状态 || ' ' || "
-                                   "归还时间 || ' ' || 经办人 from 借阅记录库 order by 流水号")),
+    QCOMPARE(store::readList(
+                 QStringLiteral("select 借阅编号 || ' ' || 借阅人 || ' ' || 状态 || ' ' || "
+                                "归还时间 || ' ' || 经办人 from 借阅记录库 order by 流水号")),
              (QStringList{QStringLiteral("2004-0001 张三 已还 2004-03-05 admin"),
                           QStringLiteral("2004-0002 李梅 遗失 2004-03-05 admin")}));
 }
@@ -513,7 +506,7 @@ void DayAtTheDesk::addUserAndLogInAgain(shell::FrmMain& main) {
                 QVERIFY(button(w, QStringLiteral("cmdClose"))->isVisible());
                 button(w, QStringLiteral("cmdClose"))->click();
             });
-    QVERIFY(column(QStringLiteral("select 密码 from 用户管理 where 用户名='李梅'"))
+    QVERIFY(store::readList(QStringLiteral("select 密码 from 用户管理 where 用户名='李梅'"))
                 .contains(QStringLiteral("lm2004")));
 
     // The program starts again: the new clerk logs in.

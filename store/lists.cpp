@@ -1,13 +1,13 @@
-#include "registers/choicelists.h"
+#include "store/lists.h"
 
 #include "store/connection.h"
 #include "store/recordset.h"
 
-namespace registers {
+namespace store {
 
 QStringList readList(const QString& sql) {
-    auto connection = store::openCatalogue();
-    store::Recordset rs;
+    auto connection = openCatalogue();
+    Recordset rs;
     rs.open(sql, *connection);
     QStringList out;
     for (; !rs.eof(); rs.moveNext())
@@ -17,4 +17,4 @@ QStringList readList(const QString& sql) {
     return out;
 }
 
-} // namespace registers
+} // namespace store
