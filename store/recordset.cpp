@@ -4,6 +4,7 @@
 #include "store/engine_p.h"
 #include "store/error.h"
 #include "store/filter_p.h"
+#include "store/order_p.h"
 
 #include <QBitArray>
 #include <QDate>
@@ -11,9 +12,13 @@
 #include <QRegularExpression>
 
 #include <sqlcipher/sqlite3.h>
+#include <sys/mman.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
+#include <memory>
+#include <new>
 #include <optional>
 #include <string_view>
 #include <unordered_map>
@@ -27,9 +32,33 @@ namespace {
 // null) followed by the fields' UTF-8 texts, so a row costs its text and four bytes a field.
 constexpr quint32 kNullBit = 0x80000000u;
 constexpr quint32 kOffsetMask = 0x7fffffffu;
-// Chunks grow from small (the many short lists) to 1 MiB (the registers).
+// Chunks grow from small (the many short lists) to 2 MiB (the registers). The large
+// chunks are asked for as huge pages where the system offers them: a register's rows
+// are tens of megabytes, and touching them a 4 KiB page at a time costs more than
+// reading them.
 constexpr size_t kFirstChunkBytes = 4096;
-constexpr size_t kLargestChunkBytes = 1 << 20;
+constexpr size_t kLargestChunkBytes = size_t(2) << 20;
+
+struct FreeChunk {
+    void operator()(char* p) const { std::free(p); }
+};
+using Chunk = std::unique_ptr<char[], FreeChunk>;
+
+Chunk allocateChunk(size_t bytes) {
+    if (bytes % kLargestChunkBytes == 0) {
+        void* p = std::aligned_alloc(kLargestChunkBytes, bytes);
+        if (!p)
+            throw std::bad_alloc();
+#ifdef MADV_HUGEPAGE
+        madvise(p, bytes, MADV_HUGEPAGE);
+#endif
+        return Chunk(static_cast<char*>(p));
+    }
+    void* p = std::malloc(bytes);
+    if (!p)
+        throw std::bad_alloc();
+    return Chunk(static_cast<char*>(p));
+}
 
 class Arena {
 public:
@@ -38,7 +67,7 @@ public:
             const size_t next =
                 chunks_.empty() ? kFirstChunkBytes : std::min(size_ * 2, kLargestChunkBytes);
             size_ = std::max(next, bytes);
-            chunks_.push_back(std::make_unique_for_overwrite<char[]>(size_));
+            chunks_.push_back(allocateChunk(size_));
             used_ = 0;
         }
         char* p = chunks_.back().get() + used_;
@@ -51,7 +80,7 @@ public:
     }
 
 private:
-    std::vector<std::unique_ptr<char[]>> chunks_;
+    std::vector<Chunk> chunks_;
     size_t used_ = 0;
     size_t size_ = 0;
 };
@@ -294,6 +323,26 @@ struct Recordset::Impl {
         onDeleted = false;
     }
 
+    // Ordered rows lie scattered over the arena: a pass over one column asks for the
+    // cells ahead of it, first their offsets and then their texts, so that the memory
+    // reads overlap instead of waiting one by one.
+    void prefetchCell(int i, int column) const {
+        constexpr int kAhead = 8;
+        const size_t far = size_t(i) + 2 * kAhead;
+        if (far < rows.size() && rows[far].data)
+            __builtin_prefetch(rows[far].data + 4 * size_t(column));
+        const size_t near = size_t(i) + kAhead;
+        if (near < rows.size() && rows[near].data) {
+            const char* data = rows[near].data;
+            quint32 start = 0;
+            if (column > 0) {
+                std::memcpy(&start, data + 4 * size_t(column - 1), 4);
+                start &= kOffsetMask;
+            }
+            __builtin_prefetch(data + 4 * size_t(fields.size()) + start);
+        }
+    }
+
     void rebuildVisible() {
         visible.clear();
         visible.reserve(rows.size());
@@ -305,7 +354,9 @@ struct Recordset::Impl {
         }
         const int column = filterExpr->column;
         const detail::FilterMatcher matcher(*filterExpr, fields[column].type);
-        for (int i = 0; i < int(rows.size()); ++i) {
+        const int count = int(rows.size());
+        for (int i = 0; i < count; ++i) {
+            prefetchCell(i, column);
             const Row& row = rows[size_t(i)];
             if (row.deleted)
                 continue;
@@ -359,7 +410,8 @@ struct Recordset::Impl {
             throw detail::engineError(db, rc, text);
     }
 
-    void load() {
+    // clientOrder: a closing single-column ORDER BY may be done on the held rows.
+    void load(bool clientOrder = true) {
         if (!connection || !connection->isOpen())
             throw DbError(kSqlError, QStringLiteral("记录集的连接没有打开。"));
         sqlite3* db = connection->handle();
@@ -399,15 +451,19 @@ struct Recordset::Impl {
             singleTable = false;
 
         // The base table's rowid, added to the select list, is how rows are written back.
+        const std::optional<int> orderColumn =
+            clientOrder && singleTable ? clientOrderColumn(db, translated, newFields, table)
+                                       : std::nullopt;
+        const QString source = orderColumn ? detail::trailingOrder(translated)->head : translated;
         Statement withRowid;
         bool rowidAdded = false;
         if (singleTable) {
             static const QRegularExpression selectHead(QStringLiteral(R"(^\s*select\s+)"),
                                                        QRegularExpression::CaseInsensitiveOption);
-            const auto m = selectHead.match(translated);
+            const auto m = selectHead.match(source);
             if (m.hasMatch()) {
                 const QString text =
-                    m.captured(0) + QStringLiteral("rowid, ") + translated.mid(m.capturedEnd(0));
+                    m.captured(0) + QStringLiteral("rowid, ") + source.mid(m.capturedEnd(0));
                 const QByteArray utf8 = text.toUtf8();
                 if (sqlite3_prepare_v2(db, utf8.constData(), int(utf8.size()), &withRowid.stmt,
                                        nullptr) == SQLITE_OK &&
@@ -415,11 +471,14 @@ struct Recordset::Impl {
                     rowidAdded = true;
             }
         }
+        if (orderColumn && !rowidAdded) {
+            load(false);
+            return;
+        }
         for (Field& f : newFields)
             f.writable = rowidAdded && !f.origin.isEmpty();
 
         sqlite3_stmt* stmt = rowidAdded ? withRowid.stmt : probe.stmt;
-        const int first = rowidAdded ? 1 : 0;
         clearData();
         fields = newFields;
         names.clear();
@@ -428,23 +487,88 @@ struct Recordset::Impl {
         baseTable = rowidAdded ? table : QString();
         hasRowid = rowidAdded;
 
+        std::optional<detail::KeyOrder> keys;
+        if (orderColumn)
+            keys.emplace(detail::trailingOrder(translated)->descending);
+        readRows(db, stmt, rowidAdded ? 1 : 0, orderColumn.value_or(-1), keys ? &*keys : nullptr);
+        if (keys) {
+            const auto permutation = keys->order();
+            if (!permutation) {
+                // A column of mixed kinds: the engine's own comparison decides.
+                load(false);
+                return;
+            }
+            std::vector<Row> ordered;
+            ordered.reserve(rows.size());
+            for (int from : *permutation)
+                ordered.push_back(rows[size_t(from)]);
+            rows.swap(ordered);
+        }
+    }
+
+    // The result column a closing "order by <name>" sorts, when the held rows can be
+    // ordered here with the engine's result: the name is one result column's, read from
+    // the base table with the BINARY collation, and not the rowid (which the engine reads
+    // in order for nothing).
+    static std::optional<int> clientOrderColumn(sqlite3* db, const QString& sql,
+                                                const QList<Field>& fields, const QString& table) {
+        const auto order = detail::trailingOrder(sql);
+        if (!order)
+            return std::nullopt;
+        std::optional<int> column;
+        for (int i = 0; i < fields.size(); ++i) {
+            if (fields[i].name.compare(order->term, Qt::CaseInsensitive) != 0)
+                continue;
+            if (column)
+                return std::nullopt; // ambiguous: the engine decides
+            column = i;
+        }
+        if (!column || fields[*column].origin.isEmpty())
+            return std::nullopt;
+        const char* declared = nullptr;
+        const char* collation = nullptr;
+        int notNull = 0, primaryKey = 0, autoIncrement = 0;
+        if (sqlite3_table_column_metadata(
+                db, "main", table.toUtf8().constData(), fields[*column].origin.toUtf8().constData(),
+                &declared, &collation, &notNull, &primaryKey, &autoIncrement) != SQLITE_OK)
+            return std::nullopt;
+        if (!collation || sqlite3_stricmp(collation, "BINARY") != 0)
+            return std::nullopt;
+        if (primaryKey && declared && sqlite3_stricmp(declared, "INTEGER") == 0)
+            return std::nullopt;
+        return column;
+    }
+
+    // Reads every row of stmt into the arena; first is the column after the rowid.
+    void readRows(sqlite3* db, sqlite3_stmt* stmt, int first, int orderColumn,
+                  detail::KeyOrder* keys) {
+        const int n = int(fields.size());
         std::vector<bool> typeKnown(static_cast<size_t>(n));
         for (int i = 0; i < n; ++i)
             typeKnown[size_t(i)] = fields[i].type >= 0;
+        // Each cell's kind, text and length, asked of the engine once per row.
+        std::vector<int> kinds(static_cast<size_t>(n));
+        std::vector<const unsigned char*> texts(static_cast<size_t>(n));
+        std::vector<int> lengths(static_cast<size_t>(n));
         int rc;
         while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
             size_t bytes = 4 * size_t(n);
-            for (int i = 0; i < n; ++i)
-                if (sqlite3_column_type(stmt, first + i) != SQLITE_NULL) {
-                    sqlite3_column_text(stmt, first + i);
-                    bytes += size_t(sqlite3_column_bytes(stmt, first + i));
-                }
+            for (int i = 0; i < n; ++i) {
+                const int kind = sqlite3_column_type(stmt, first + i);
+                kinds[size_t(i)] = kind;
+                if (kind == SQLITE_NULL)
+                    continue;
+                texts[size_t(i)] = sqlite3_column_text(stmt, first + i);
+                lengths[size_t(i)] = sqlite3_column_bytes(stmt, first + i);
+                bytes += size_t(lengths[size_t(i)]);
+            }
             char* block = arena.allocate(bytes);
             char* text = block + 4 * size_t(n);
             quint32 end = 0;
             for (int i = 0; i < n; ++i) {
-                const int kind = sqlite3_column_type(stmt, first + i);
+                const int kind = kinds[size_t(i)];
                 quint32 mark;
+                const quint32 start = end;
                 if (kind == SQLITE_NULL) {
                     mark = end | kNullBit;
                 } else {
@@ -454,17 +578,19 @@ struct Recordset::Impl {
                                                                 : kText;
                         typeKnown[size_t(i)] = true;
                     }
-                    const int len = sqlite3_column_bytes(stmt, first + i);
+                    const int len = lengths[size_t(i)];
                     if (len > 0)
-                        std::memcpy(text + end, sqlite3_column_text(stmt, first + i), size_t(len));
+                        std::memcpy(text + end, texts[size_t(i)], size_t(len));
                     end += quint32(len);
                     mark = end;
                 }
                 std::memcpy(block + 4 * size_t(i), &mark, 4);
+                if (i == orderColumn)
+                    keys->add(kind, std::string_view(text + start, end - start));
             }
             Row row;
             row.data = block;
-            row.rowid = rowidAdded ? sqlite3_column_int64(stmt, 0) : 0;
+            row.rowid = first ? sqlite3_column_int64(stmt, 0) : 0;
             rows.push_back(row);
         }
         if (rc != SQLITE_DONE)

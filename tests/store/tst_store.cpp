@@ -69,6 +69,8 @@ private slots:
     void dateForms_data();
     void dateForms();
     void datesSortChronologically();
+    void orderedRowsFollowTheEngine_data();
+    void orderedRowsFollowTheEngine();
     void invalidDateNamesTheColumn();
     void deleteStaysOnRowUntilMove();
     void aliasWritesTheBaseColumn();
@@ -453,6 +455,106 @@ void TestStore::datesSortChronologically() {
     rs.requery();
     QCOMPARE(StoreFixture::column(rs, QStringLiteral("归档时间")),
              (QStringList{"2003-12-31", "2004-3-5", "2004-10-1"}));
+}
+
+// The record set orders held rows itself for a closing one-column ORDER BY; whichever way
+// it takes, the rows must come in exactly the engine's order: nulls, ties, byte order of
+// Chinese texts, keys alike in their first sixteen bytes, signed numbers, a column of
+// mixed kinds (which the engine must then order).
+void TestStore::orderedRowsFollowTheEngine_data() {
+    QTest::addColumn<QString>("sql");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<bool>("mixedKinds");
+    const QString all = QStringLiteral("select * from 文件收文库 ");
+    QTest::newRow("text") << all + "order by 备注"
+                          << "收文流水号" << false;
+    QTest::newRow("text desc") << all + "Order By 备注 DESC"
+                               << "收文流水号" << false;
+    QTest::newRow("bracketed, asc, semicolon") << all + "where 年度 = '2004' order by [备注] asc ;"
+                                               << "收文流水号" << false;
+    QTest::newRow("alias")
+        << "select 收文流水号 as 编号, 备注 as 说明 from 文件收文库 order by 说明"
+        << "编号" << false;
+    QTest::newRow("alias hides the column")
+        << "select 收文流水号 as 编号, 文号 as 备注 from 文件收文库 order by 备注"
+        << "编号" << false;
+    QTest::newRow("dates with ties") << all + "Order by 归档时间"
+                                     << "收文流水号" << false;
+    QTest::newRow("dates desc") << all + "Order by 归档时间 desc"
+                                << "收文流水号" << false;
+    QTest::newRow("mixed kinds") << all + "Order by 归档时间"
+                                 << "收文流水号" << true;
+    QTest::newRow("mixed kinds desc") << all + "Order by 归档时间 desc"
+                                      << "收文流水号" << true;
+    QTest::newRow("integers") << "select * from 借阅记录库 order by 数量"
+                              << "流水号" << false;
+    QTest::newRow("integers desc") << "select * from 借阅记录库 order by 数量 desc"
+                                   << "流水号" << false;
+    QTest::newRow("rowid desc") << "select * from 借阅记录库 order by 流水号 desc"
+                                << "流水号" << false;
+    QTest::newRow("column not selected") << "select 收文流水号 from 文件收文库 order by 备注 desc"
+                                         << "收文流水号" << false;
+    QTest::newRow("two terms") << all + "order by 归档时间, 备注 desc"
+                               << "收文流水号" << false;
+}
+
+void TestStore::orderedRowsFollowTheEngine() {
+    QFETCH(QString, sql);
+    QFETCH(QString, key);
+    QFETCH(bool, mixedKinds);
+    StoreFixture f;
+    const QStringList remarks{"",
+                              "a",
+                              "A",
+                              "ab",
+                              "a b",
+                              "通知",
+                              "通知附件",
+                              "abcdefghijklmnop",
+                              "abcdefghijklmnopq",
+                              "abcdefghijklmnop",
+                              "2004年度全市安全生产通知甲",
+                              "2004年度全市安全生产通知乙",
+                              "2004年度全市安全生产通知甲",
+                              "通知"};
+    const QStringList dates{"2004-03-05", "2003-12-31", "2004-03-05", "2004-10-01"};
+    for (int i = 0; i <= remarks.size(); ++i) {
+        const QString remark = i < remarks.size() ? sqlQuote(remarks[i]) : QStringLiteral("null");
+        const QString date = i % 5 == 4 ? QStringLiteral("null") : sqlQuote(dates[i % 4]);
+        f.db->execute(
+            QStringLiteral("insert into 文件收文库 (收文流水号, 年度, 文号, 备注, 归档时间) "
+                           "values ('S%1', '2004', '%2', %3, %4)")
+                .arg(i)
+                .arg(i % 3)
+                .arg(remark, date));
+        f.db->execute(
+            QStringLiteral("insert into 借阅记录库 (借阅编号, 数量) values ('2004-%1', %2)")
+                .arg(i)
+                .arg(i % 6 == 5 ? QStringLiteral("null") : QString::number(i % 4 - 2)));
+    }
+    // A DATE column keeps a text that reads as a number as a number.
+    if (mixedKinds)
+        f.db->execute(
+            QStringLiteral("insert into 文件收文库 (收文流水号, 归档时间) values ('S99', '2004')"));
+
+    QStringList engine;
+    sqlite3_stmt* stmt = nullptr;
+    QCOMPARE(sqlite3_prepare_v2(f.db->handle(), sql.toUtf8().constData(), -1, &stmt, nullptr),
+             SQLITE_OK);
+    int keyColumn = 0;
+    while (QString::fromUtf8(sqlite3_column_name(stmt, keyColumn)) != key)
+        ++keyColumn;
+    while (sqlite3_step(stmt) == SQLITE_ROW)
+        engine << QString::fromUtf8(
+            reinterpret_cast<const char*>(sqlite3_column_text(stmt, keyColumn)));
+    sqlite3_finalize(stmt);
+    QVERIFY(engine.size() > remarks.size());
+
+    Recordset rs;
+    rs.open(sql, *f.db);
+    QCOMPARE(StoreFixture::column(rs, key), engine);
+    rs.requery();
+    QCOMPARE(StoreFixture::column(rs, key), engine);
 }
 
 void TestStore::invalidDateNamesTheColumn() {
