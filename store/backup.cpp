@@ -12,6 +12,10 @@
 #include <QFileInfo>
 #include <QProcess>
 
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
 #include <filesystem>
 #include <system_error>
 #include <unistd.h>
@@ -25,9 +29,11 @@ constexpr qint64 kPathAccessError = 75;
 constexpr int kCheckerTimeoutMs = 10 * 60 * 1000;
 const QString kSourceAlias = QStringLiteral("restoresource");
 const QString kTargetAlias = QStringLiteral("backuptarget");
-// Page cache for the catalogue while a restore rewrites it: a restore of a large catalogue
-// touches more pages than the everyday cache holds, and every page spilt early costs a
-// journal sync.
+const QString kCatalogueAlias = QStringLiteral("restorecatalogue");
+// The new catalogue a restore builds beside the old one before it takes its place.
+const QString kBuildingSuffix = QStringLiteral(".restoring");
+// Page cache for the file a restore or backup writes: a large catalogue's pages are
+// then written once, at the end, instead of being spilt and written again.
 constexpr int kRestoreCacheKiB = 256 * 1024;
 
 QString& checkerOverride() {
@@ -107,6 +113,51 @@ void restoreTables(Connection& c, const QString& source, const QStringList& tabl
     }
 }
 
+// A restore while a window of this program has the catalogue open would leave that
+// window's rows, which are written back by their row numbers, over rows they no longer
+// are: the windows are closed first.
+void refuseWhileCatalogueOpen() {
+    if (Connection::openCount(cataloguePath()) > 0)
+        throw DbError(kPermissionDenied,
+                      QStringLiteral("数据库正在被数据窗口使用，请关闭所有数据窗口。"));
+}
+
+// Fills the new catalogue file: the restored tables from the source, by the restore's
+// own statements, and every other table from the catalogue as it is. The new file needs
+// no journal: a restore that fails removes it, and the catalogue was never touched.
+void fillReplacement(const QString& building, const QString& catalogue, const QString& source,
+                     const QStringList& restored) {
+    Connection c(connectionStringFor(building));
+    c.execute(QStringLiteral("pragma main.journal_mode = off"));
+    c.execute(QStringLiteral("pragma main.synchronous = off"));
+    c.execute(QStringLiteral("pragma main.cache_size = -") + QString::number(kRestoreCacheKiB));
+    c.attachEncrypted(catalogue, kCatalogueAlias);
+    c.attach(source, kSourceAlias);
+    c.beginTransaction();
+    restoreTables(c, source, restored);
+    for (const QString& t : fullTableOrder())
+        if (!restored.contains(t))
+            c.execute(QStringLiteral("insert into main.%1 select * from \"%2\".%1")
+                          .arg(t, kCatalogueAlias));
+    c.commit();
+}
+
+// Puts the new file in the catalogue's place in one step, with the old file's
+// permissions; until the rename the old catalogue is whole, and after it the new one is.
+void replaceFile(const QString& from, const QString& to) {
+    QFile::setPermissions(from, QFile::permissions(to));
+    if (std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) != 0)
+        throw DbError(kPathAccessError, QStringLiteral("路径/文件访问错误: %1 (%2)")
+                                            .arg(to, QString::fromLocal8Bit(std::strerror(errno))));
+    // The rename itself reaches the disk with the folder's entry.
+    const QByteArray folder = QFile::encodeName(QFileInfo(to).absolutePath());
+    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
 } // namespace
 
 QStringList backupTables(BackupScope scope) {
@@ -177,34 +228,32 @@ void checkBackupFile(const QString& path, BackupScope scope) {
 
 void restoreFrom(const QString& source, BackupScope scope) {
     refuseProtectedFile(source);
+    refuseWhileCatalogueOpen();
     checkBackupFile(source, scope);
-    auto c = openCatalogue();
-    c->execute(QStringLiteral("pragma main.cache_size = -") + QString::number(kRestoreCacheKiB));
-    // The engine zeroes every freed page by default; the restore frees whole tables only to
-    // fill the same pages again within the transaction, and the file is encrypted anyway.
-    c->execute(QStringLiteral("pragma main.secure_delete = off"));
-    // Attached before the transaction begins (the engine cannot attach inside one); the
-    // copy-in statements find the attachment and reuse it, so every delete and insert of
-    // the restore commits or rolls back together.
-    c->attach(source, kSourceAlias);
+    const QString catalogue = QFileInfo(cataloguePath()).canonicalFilePath();
+    if (catalogue.isEmpty())
+        throw DbError(kFileNotFound, QStringLiteral("找不到数据库文件“%1”。").arg(cataloguePath()));
+    const QString building = catalogue + kBuildingSuffix;
+    QFile::remove(building); // left by a restore that was cut off
+
+    // Other programs may go on reading the catalogue, but may not write to it while its
+    // replacement is built: what they wrote would be lost with the old file.
+    auto guard = openCatalogue();
+    guard->execute(QStringLiteral("begin immediate"));
     try {
-        c->beginTransaction();
-        restoreTables(*c, source, backupTables(scope));
-        c->commit();
+        guard->writeEmptyCopy(building);
+        fillReplacement(building, catalogue, source, backupTables(scope));
+        syncToDisk(building);
+        replaceFile(building, catalogue);
     } catch (...) {
-        if (c->inTransaction()) {
-            try {
-                c->rollback();
-            } catch (const DbError&) {
-            }
-        }
+        QFile::remove(building);
         try {
-            c->detach(kSourceAlias);
+            guard->rollback();
         } catch (const DbError&) {
         }
         throw;
     }
-    c->detach(kSourceAlias);
+    guard->rollback();
 }
 
 QString backupCheckerPath() {

@@ -33,9 +33,11 @@ void refuseProtectedFile(const QString& path);
 // after the copy is removed, so no half-written file passes for a backup.
 void backupTo(const QString& target, BackupScope scope);
 
-// Replaces the scope's tables of the catalogue with those of source. The source is first
-// checked by the separate checker program (see checkBackupFile); then all deletes and
-// inserts run in one transaction, so any failure leaves the catalogue as it was.
+// Replaces the scope's tables of the catalogue with those of source. Refused (70) while
+// any connection of this program is open on the catalogue. The source is first checked
+// by the separate checker program (see checkBackupFile); then a new catalogue file is
+// built beside the old one (the scope's tables by the deletes and inserts from source,
+// the others copied) and renamed over it, so any failure leaves the catalogue as it was.
 void restoreFrom(const QString& source, BackupScope scope);
 
 // Checks an untrusted file in a separate process (the backupcheck program beside the

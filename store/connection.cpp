@@ -245,9 +245,21 @@ QString isoDate(const QString& text) {
 
 } // namespace detail
 
+namespace {
+
+// How many connections of this process are open on each file (by canonical path).
+QHash<QString, int>& openFiles() {
+    static QHash<QString, int> files;
+    return files;
+}
+
+} // namespace
+
 struct Connection::Impl {
     sqlite3* db = nullptr;
     QString path;
+    QString canonical;
+    QByteArray key;                   // the raw key the file opened with; empty for a plain file
     QHash<QString, QString> attached; // canonical path -> alias
 
     void requireOpen() const {
@@ -302,8 +314,9 @@ void Connection::open(const QString& connectionString) {
     if (rc != SQLITE_OK)
         fail(DbError(kPermissionDenied, QStringLiteral("拒绝的权限：不能打开数据库文件“%1”（%2）。")
                                             .arg(path, QString::fromUtf8(sqlite3_errmsg(db)))));
+    QByteArray key;
     if (!plain && !parsed.password.isEmpty()) {
-        const QByteArray key = rawKey(parsed.password.toUtf8(), head);
+        key = rawKey(parsed.password.toUtf8(), head);
         sqlite3_key(db, key.constData(), int(key.size()));
     }
     sqlite3_busy_timeout(db, kBusyTimeoutMs);
@@ -325,6 +338,9 @@ void Connection::open(const QString& connectionString) {
                      QStringLiteral("拒绝的权限：数据库文件“%1”不能写入。").arg(path)));
     d->db = db;
     d->path = path;
+    d->key = key;
+    d->canonical = canonicalPath(path);
+    ++openFiles()[d->canonical];
 }
 
 void Connection::close() {
@@ -333,7 +349,15 @@ void Connection::close() {
     sqlite3_close_v2(d->db);
     d->db = nullptr;
     d->path.clear();
+    d->key.clear();
     d->attached.clear();
+    if (--openFiles()[d->canonical] <= 0)
+        openFiles().remove(d->canonical);
+    d->canonical.clear();
+}
+
+int Connection::openCount(const QString& path) {
+    return openFiles().value(canonicalPath(path));
 }
 
 bool Connection::isOpen() const {
@@ -379,6 +403,16 @@ void Connection::execute(const QString& sql) {
 }
 
 void Connection::attach(const QString& path, const QString& alias) {
+    // Backup files are plain SQLite files: the empty key attaches them unencrypted.
+    attachFile(path, alias, QStringLiteral(" key ''"));
+}
+
+void Connection::attachEncrypted(const QString& path, const QString& alias) {
+    // Without a key clause the engine attaches with this connection's own key.
+    attachFile(path, alias, QString());
+}
+
+void Connection::attachFile(const QString& path, const QString& alias, const QString& keyClause) {
     d->requireOpen();
     if (inTransaction())
         throw DbError(
@@ -388,9 +422,9 @@ void Connection::attach(const QString& path, const QString& alias) {
     if (!info.isFile())
         throw DbError(kFileNotFound, QStringLiteral("找不到数据库文件“%1”。").arg(path));
     const QString quotedAlias = QLatin1Char('"') + alias + QLatin1Char('"');
-    // Backup files are plain SQLite files: the empty key attaches them unencrypted.
     runStatements(
-        d->db, QStringLiteral("attach database %1 as %2 key ''").arg(sqlQuote(path), quotedAlias));
+        d->db,
+        QStringLiteral("attach database %1 as %2%3").arg(sqlQuote(path), quotedAlias, keyClause));
     const int rc = sqlite3_exec(
         d->db, QStringLiteral("select count(*) from %1.sqlite_master").arg(quotedAlias).toUtf8(),
         nullptr, nullptr, nullptr);
@@ -439,6 +473,66 @@ void Connection::rollback() {
 
 bool Connection::inTransaction() const {
     return d->db && sqlite3_get_autocommit(d->db) == 0;
+}
+
+void Connection::writeEmptyCopy(const QString& path) const {
+    d->requireOpen();
+    if (QFileInfo::exists(path))
+        throw DbError(kPermissionDenied, QStringLiteral("文件“%1”已经存在。").arg(path));
+    QStringList schema;
+    {
+        sqlite3_stmt* stmt = nullptr;
+        const char* sql = "select sql from sqlite_master where sql is not null and "
+                          "name <> 'sqlite_sequence' order by rowid";
+        if (sqlite3_prepare_v2(d->db, sql, -1, &stmt, nullptr) != SQLITE_OK)
+            throw detail::engineError(d->db, sqlite3_errcode(d->db), QString::fromUtf8(sql));
+        while (sqlite3_step(stmt) == SQLITE_ROW)
+            schema << QString::fromUtf8(
+                reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)));
+        sqlite3_finalize(stmt);
+    }
+    // The counters of AUTOINCREMENT tables go along, so that no number handed out before
+    // is handed out again.
+    QStringList counters;
+    {
+        sqlite3_stmt* stmt = nullptr;
+        if (sqlite3_prepare_v2(d->db, "select name, seq from sqlite_sequence", -1, &stmt,
+                               nullptr) == SQLITE_OK) {
+            while (sqlite3_step(stmt) == SQLITE_ROW)
+                counters << QStringLiteral(
+                                "insert into sqlite_sequence (name, seq) values (%1, %2)")
+                                .arg(sqlQuote(QString::fromUtf8(
+                                    reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)))))
+                                .arg(sqlite3_column_int64(stmt, 1));
+        }
+        sqlite3_finalize(stmt);
+    }
+
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db,
+                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
+                        nullptr) != SQLITE_OK) {
+        const QString message = QString::fromUtf8(sqlite3_errmsg(db));
+        sqlite3_close_v2(db);
+        throw DbError(kPermissionDenied,
+                      QStringLiteral("拒绝的权限：不能建立文件“%1”（%2）。").arg(path, message));
+    }
+    // The raw key holds the salt too: the copy opens with the same password and key.
+    if (!d->key.isEmpty())
+        sqlite3_key(db, d->key.constData(), int(d->key.size()));
+    try {
+        runStatements(db, QStringLiteral("begin"));
+        for (const QString& statement : std::as_const(schema))
+            runStatements(db, statement);
+        for (const QString& statement : std::as_const(counters))
+            runStatements(db, statement);
+        runStatements(db, QStringLiteral("commit"));
+    } catch (...) {
+        sqlite3_close_v2(db);
+        QFile::remove(path);
+        throw;
+    }
+    sqlite3_close_v2(db);
 }
 
 std::unique_ptr<Connection> openCatalogue() {

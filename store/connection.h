@@ -37,13 +37,24 @@ public:
     // copies within one attaches first; execute()'s copy forms reuse an attachment of the
     // same file and leave it attached. A missing file is an error and is not created.
     void attach(const QString& path, const QString& alias);
+    // A file encrypted as this connection's own (the same password and salt), attached
+    // under alias in the same way.
+    void attachEncrypted(const QString& path, const QString& alias);
     void detach(const QString& alias);
     // The alias under which path is attached, or an empty string.
     QString attachedAlias(const QString& path) const;
 
     sqlite3* handle() const;
 
+    // Writes a new database file at path (which must not exist) with this file's tables,
+    // indexes, AUTOINCREMENT counters and encryption, and no rows.
+    void writeEmptyCopy(const QString& path) const;
+
+    // How many connections of this process are open on the file at path.
+    static int openCount(const QString& path);
+
 private:
+    void attachFile(const QString& path, const QString& alias, const QString& keyClause);
     struct Impl;
     std::unique_ptr<Impl> d;
 };

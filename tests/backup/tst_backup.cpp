@@ -302,6 +302,50 @@ private Q_SLOTS:
             QCOMPARE(restored.value(t), original.value(t));
         for (const auto& t : otherTables(store::documentTableOrder()))
             QVERIFY2(restored.value(t).isEmpty(), qPrintable(t));
+        // The emptied loan table does not hand out the numbers of the loans it held.
+        auto c = store::openCatalogue();
+        c->execute(QStringLiteral("insert into 借阅记录库 (借阅编号) values ('2004-0001')"));
+        store::Recordset rs;
+        rs.open(QStringLiteral("select max(流水号) from 借阅记录库"), *c);
+        QCOMPARE(rs.value(0).toInt(), 100 + 7 * 2 + 1);
+    }
+
+    // A window that has the catalogue open holds rows it writes back by their row
+    // numbers: the restore waits until every such window is closed. The restored file is
+    // the catalogue as before, encrypted with the same password.
+    void restoreWaitsForTheDataWindows() {
+        TestEnv env(QStringLiteral(MARROWIN_SHIPPED_DIR));
+        addRows(2);
+        const QString target = env.path(QStringLiteral("all.mdb"));
+        env.choose(target);
+        QString sdest;
+        backup::fullBackup(nullptr, sdest);
+        addRows(1, 40);
+        const Snapshot changed = catalogueSnapshot();
+        {
+            auto window = store::openCatalogue();
+            for (const Command& command :
+                 {Command(backup::fullRestore), Command(backup::documentTransferIn)}) {
+                restoreFrom(env, command, target, sdest);
+                QCOMPARE(env.messages.size(), 2);
+                QCOMPARE(env.messages.last().text,
+                         QStringLiteral("数据库正在使用，请关闭所有数据窗口，从新开始恢复"));
+            }
+        }
+        QCOMPARE(catalogueSnapshot(), changed);
+        restoreFrom(env, backup::fullRestore, target, sdest);
+        QCOMPARE(env.messageTexts().last(), QStringLiteral("数据恢复成功！"));
+        QVERIFY(catalogueSnapshot() != changed);
+        QVERIFY(!QFile::exists(store::cataloguePath() + QStringLiteral(".restoring")));
+
+        QProcess cli;
+        cli.start(QStringLiteral("sqlcipher"), {store::cataloguePath()});
+        cli.write("pragma key='蓝湖--mq--1987';\nselect count(*) from 文件收文库;\n");
+        cli.closeWriteChannel();
+        QVERIFY(cli.waitForFinished(60000));
+        QCOMPARE(QString::fromUtf8(cli.readAllStandardOutput()).trimmed(), QStringLiteral("2"));
+        QVERIFY(sqlite(store::cataloguePath(), QStringLiteral("select count(*) from 选择项")) !=
+                QStringLiteral("5"));
     }
 
     void transferInReplacesOnlyTheDocumentTables() {
@@ -452,6 +496,7 @@ private Q_SLOTS:
         QCOMPARE(env.messages.last().icon, Icon::Exclamation);
         QVERIFY(!env.messages.last().text.contains(QStringLiteral("成功")));
         QCOMPARE(catalogueSnapshot(), before);
+        QVERIFY(!QFile::exists(store::cataloguePath() + QStringLiteral(".restoring")));
     }
 
     void backupOfTheCatalogueItselfIsRefused_data() {
