@@ -32,9 +32,12 @@ const QString kTargetAlias = QStringLiteral("backuptarget");
 const QString kCatalogueAlias = QStringLiteral("restorecatalogue");
 // The new catalogue a restore builds beside the old one before it takes its place.
 const QString kBuildingSuffix = QStringLiteral(".restoring");
-// Page cache for the file a restore or backup writes: a large catalogue's pages are
-// then written once, at the end, instead of being spilt and written again.
-constexpr int kRestoreCacheKiB = 256 * 1024;
+// Page caches of a copy between files, in KiB. A copy reads and writes every page once,
+// and a file written without a journal may write its pages as soon as they are full, so
+// small caches serve: their pages are used again and again instead of new memory being
+// taken (and first touched) for each of tens of thousands of pages.
+constexpr int kReadCacheKiB = 2 * 1024;
+constexpr int kWrittenCacheKiB = 8 * 1024;
 
 QString& checkerOverride() {
     static QString path;
@@ -130,7 +133,7 @@ void fillReplacement(const QString& building, const QString& catalogue, const QS
     Connection c(connectionStringFor(building));
     c.execute(QStringLiteral("pragma main.journal_mode = off"));
     c.execute(QStringLiteral("pragma main.synchronous = off"));
-    c.execute(QStringLiteral("pragma main.cache_size = -") + QString::number(kRestoreCacheKiB));
+    c.execute(QStringLiteral("pragma main.cache_size = -") + QString::number(kWrittenCacheKiB));
     c.attachEncrypted(catalogue, kCatalogueAlias);
     c.attach(source, kSourceAlias);
     c.beginTransaction();
@@ -186,7 +189,8 @@ void backupTo(const QString& target, BackupScope scope) {
                    QStringLiteral(".journal_mode = off"));
         c->execute(QStringLiteral("pragma ") + kTargetAlias + QStringLiteral(".synchronous = off"));
         c->execute(QStringLiteral("pragma ") + kTargetAlias + QStringLiteral(".cache_size = -") +
-                   QString::number(kRestoreCacheKiB / 4));
+                   QString::number(kWrittenCacheKiB));
+        c->execute(QStringLiteral("pragma main.cache_size = -") + QString::number(kReadCacheKiB));
         const QString quoted = sqlEscape(target);
         for (const QString& t : backupTables(scope))
             c->execute(QStringLiteral("insert into ") + t + QStringLiteral(" in '") + quoted +
