@@ -323,26 +323,6 @@ struct Recordset::Impl {
         onDeleted = false;
     }
 
-    // Ordered rows lie scattered over the arena: a pass over one column asks for the
-    // cells ahead of it, first their offsets and then their texts, so that the memory
-    // reads overlap instead of waiting one by one.
-    void prefetchCell(int i, int column) const {
-        constexpr int kAhead = 8;
-        const size_t far = size_t(i) + 2 * kAhead;
-        if (far < rows.size() && rows[far].data)
-            __builtin_prefetch(rows[far].data + 4 * size_t(column));
-        const size_t near = size_t(i) + kAhead;
-        if (near < rows.size() && rows[near].data) {
-            const char* data = rows[near].data;
-            quint32 start = 0;
-            if (column > 0) {
-                std::memcpy(&start, data + 4 * size_t(column - 1), 4);
-                start &= kOffsetMask;
-            }
-            __builtin_prefetch(data + 4 * size_t(fields.size()) + start);
-        }
-    }
-
     void rebuildVisible() {
         visible.clear();
         visible.reserve(rows.size());
@@ -356,7 +336,6 @@ struct Recordset::Impl {
         const detail::FilterMatcher matcher(*filterExpr, fields[column].type);
         const int count = int(rows.size());
         for (int i = 0; i < count; ++i) {
-            prefetchCell(i, column);
             const Row& row = rows[size_t(i)];
             if (row.deleted)
                 continue;
@@ -498,12 +477,34 @@ struct Recordset::Impl {
                 load(false);
                 return;
             }
-            std::vector<Row> ordered;
-            ordered.reserve(rows.size());
-            for (int from : *permutation)
-                ordered.push_back(rows[size_t(from)]);
-            rows.swap(ordered);
+            placeInOrder(*permutation);
         }
+    }
+
+    // Moves the rows into the given order, their texts too: a new arena holds them one
+    // after another, so that every later pass over the rows (filters, finds, reports)
+    // reads memory in order.
+    void placeInOrder(const std::vector<int>& permutation) {
+        constexpr size_t kAhead = 8;
+        const size_t header = 4 * size_t(fields.size());
+        Arena ordered;
+        std::vector<Row> orderedRows;
+        orderedRows.reserve(rows.size());
+        for (size_t i = 0; i < permutation.size(); ++i) {
+            if (i + kAhead < permutation.size())
+                __builtin_prefetch(rows[size_t(permutation[i + kAhead])].data);
+            Row row = rows[size_t(permutation[i])];
+            quint32 end = 0;
+            if (header)
+                std::memcpy(&end, row.data + header - 4, 4);
+            const size_t bytes = header + (end & kOffsetMask);
+            char* block = ordered.allocate(bytes);
+            std::memcpy(block, row.data, bytes);
+            row.data = block;
+            orderedRows.push_back(row);
+        }
+        rows.swap(orderedRows);
+        arena = std::move(ordered);
     }
 
     // The result column a closing "order by <name>" sorts, when the held rows can be
