@@ -2,6 +2,7 @@
 
 #include "shell/app/app.h"
 #include "store/connection.h"
+#include "store/engine_p.h"
 #include "store/error.h"
 #include "store/sqltext.h"
 
@@ -93,15 +94,6 @@ QString createTableSql(const TableDef& table) {
         .arg(table.name, columns.join(QStringLiteral(", ")));
 }
 
-void exec(sqlite3* db, const QString& sql) {
-    char* message = nullptr;
-    if (sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, &message) != SQLITE_OK) {
-        const QString text = QString::fromUtf8(message ? message : "");
-        sqlite3_free(message);
-        throw DbError(kSqlError, QStringLiteral("不能建立数据库表：%1（%2）").arg(text, sql));
-    }
-}
-
 } // namespace
 
 QString cataloguePath() {
@@ -152,31 +144,10 @@ void createCatalogueTables(Connection& connection) {
 }
 
 void createDatabaseFile(const QString& path, const QString& password) {
-    if (QFileInfo::exists(path))
-        throw DbError(kPermissionDenied, QStringLiteral("文件“%1”已经存在。").arg(path));
-    sqlite3* db = nullptr;
-    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db,
-                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK) {
-        const QString message = QString::fromUtf8(sqlite3_errmsg(db));
-        sqlite3_close_v2(db);
-        throw DbError(kPermissionDenied,
-                      QStringLiteral("拒绝的权限：不能建立文件“%1”（%2）。").arg(path, message));
-    }
-    try {
-        if (!password.isEmpty()) {
-            const QByteArray key = password.toUtf8();
-            sqlite3_key(db, key.constData(), int(key.size()));
-        }
-        exec(db, QStringLiteral("begin"));
-        for (const TableDef& table : catalogueTables())
-            exec(db, createTableSql(table));
-        exec(db, QStringLiteral("commit"));
-    } catch (...) {
-        sqlite3_close_v2(db);
-        QFile::remove(path);
-        throw;
-    }
-    sqlite3_close_v2(db);
+    QStringList statements;
+    for (const TableDef& table : catalogueTables())
+        statements << createTableSql(table);
+    detail::writeNewDatabase(path, password.toUtf8(), statements);
 }
 
 void insertShippedRows(Connection& connection) {

@@ -245,6 +245,33 @@ QString isoDate(const QString& text) {
     return date.isValid() ? date.toString(QStringLiteral("yyyy-MM-dd")) : QString();
 }
 
+void writeNewDatabase(const QString& path, const QByteArray& key, const QStringList& statements) {
+    if (QFileInfo::exists(path))
+        throw DbError(kPermissionDenied, QStringLiteral("文件“%1”已经存在。").arg(path));
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db,
+                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
+                        nullptr) != SQLITE_OK) {
+        const QString message = QString::fromUtf8(sqlite3_errmsg(db));
+        sqlite3_close_v2(db);
+        throw DbError(kPermissionDenied,
+                      QStringLiteral("拒绝的权限：不能建立文件“%1”（%2）。").arg(path, message));
+    }
+    if (!key.isEmpty())
+        sqlite3_key(db, key.constData(), int(key.size()));
+    try {
+        runStatements(db, QStringLiteral("begin"));
+        for (const QString& statement : statements)
+            runStatements(db, statement);
+        runStatements(db, QStringLiteral("commit"));
+    } catch (...) {
+        sqlite3_close_v2(db);
+        QFile::remove(path);
+        throw;
+    }
+    sqlite3_close_v2(db);
+}
+
 } // namespace detail
 
 namespace {
@@ -539,31 +566,8 @@ void Connection::writeEmptyCopy(const QString& path) const {
         sqlite3_finalize(stmt);
     }
 
-    sqlite3* db = nullptr;
-    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db,
-                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
-                        nullptr) != SQLITE_OK) {
-        const QString message = QString::fromUtf8(sqlite3_errmsg(db));
-        sqlite3_close_v2(db);
-        throw DbError(kPermissionDenied,
-                      QStringLiteral("拒绝的权限：不能建立文件“%1”（%2）。").arg(path, message));
-    }
     // The raw key holds the salt too: the copy opens with the same password and key.
-    if (!d->key.isEmpty())
-        sqlite3_key(db, d->key.constData(), int(d->key.size()));
-    try {
-        runStatements(db, QStringLiteral("begin"));
-        for (const QString& statement : std::as_const(schema))
-            runStatements(db, statement);
-        for (const QString& statement : std::as_const(counters))
-            runStatements(db, statement);
-        runStatements(db, QStringLiteral("commit"));
-    } catch (...) {
-        sqlite3_close_v2(db);
-        QFile::remove(path);
-        throw;
-    }
-    sqlite3_close_v2(db);
+    detail::writeNewDatabase(path, d->key, schema + counters);
 }
 
 std::unique_ptr<Connection> openCatalogue() {

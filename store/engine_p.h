@@ -3,7 +3,9 @@
 
 #include "store/error.h"
 
+#include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 struct sqlite3;
 
@@ -19,5 +21,10 @@ QString translateDialect(const QString& sql);
 // A text as stored in a DATE column (ISO yyyy-MM-dd), or an empty string when it is no
 // date: ISO, yyyy-M-d, yyyy/M/d and 2004年3月5日 are read.
 QString isoDate(const QString& text);
+
+// A new database file at path (which must not exist) made by statements in one
+// transaction, keyed with key (a password or a raw key; empty: a plain file). A failure
+// removes the file.
+void writeNewDatabase(const QString& path, const QByteArray& key, const QStringList& statements);
 
 } // namespace store::detail
