@@ -111,6 +111,14 @@ QStringList otherTables(const QStringList& tables) {
     return out;
 }
 
+// A backup by command into name in the application directory, as the user chooses it.
+QString backUp(TestEnv& env, const Command& command, const QString& name, QString& sdest) {
+    const QString file = env.path(name);
+    env.choose(file);
+    command(nullptr, sdest);
+    return file;
+}
+
 // A restore or transfer-in from source, as the user chooses it and answers its question;
 // the messages before it are cleared so that only its own remain.
 void restoreFrom(TestEnv& env, const Command& command, const QString& source, QString& sdest,
@@ -243,10 +251,9 @@ private Q_SLOTS:
     void documentBackupHoldsOnlyTheDocumentTables() {
         TestEnv env(QStringLiteral(MARROWIN_SHIPPED_DIR));
         addRows(4);
-        const QString target = env.path(QStringLiteral("docs.mdb"));
-        env.choose(target);
         QString sdest;
-        backup::documentBackup(nullptr, sdest);
+        const QString target =
+            backUp(env, backup::documentBackup, QStringLiteral("docs.mdb"), sdest);
         QCOMPARE(env.messageTexts(), QStringList{QStringLiteral("文件数据备份成功！")});
         QCOMPARE(sdest, target);
         QCOMPARE(rowsIn(target, QStringLiteral("文件发文库")), 4);
@@ -262,10 +269,8 @@ private Q_SLOTS:
         TestEnv env(QStringLiteral(MARROWIN_SHIPPED_DIR));
         addRows(5);
         const Snapshot original = catalogueSnapshot();
-        const QString target = env.path(QStringLiteral("all.mdb"));
-        env.choose(target);
         QString sdest;
-        backup::fullBackup(nullptr, sdest);
+        const QString target = backUp(env, backup::fullBackup, QStringLiteral("all.mdb"), sdest);
         QCOMPARE(env.messageTexts(), QStringList{QStringLiteral("数据备份成功！")});
 
         emptyTables({QStringLiteral("文件收文库"), QStringLiteral("借阅记录库")});
@@ -289,10 +294,9 @@ private Q_SLOTS:
     void fullRestoreFromADocumentBackupEmptiesTheOthers() {
         TestEnv env(QStringLiteral(MARROWIN_SHIPPED_DIR));
         addRows(3);
-        const QString target = env.path(QStringLiteral("docs.mdb"));
-        env.choose(target);
         QString sdest;
-        backup::documentBackup(nullptr, sdest);
+        const QString target =
+            backUp(env, backup::documentBackup, QStringLiteral("docs.mdb"), sdest);
         const Snapshot original = catalogueSnapshot();
 
         restoreFrom(env, backup::fullRestore, target, sdest);
@@ -316,10 +320,8 @@ private Q_SLOTS:
     void restoreWaitsForTheDataWindows() {
         TestEnv env(QStringLiteral(MARROWIN_SHIPPED_DIR));
         addRows(2);
-        const QString target = env.path(QStringLiteral("all.mdb"));
-        env.choose(target);
         QString sdest;
-        backup::fullBackup(nullptr, sdest);
+        const QString target = backUp(env, backup::fullBackup, QStringLiteral("all.mdb"), sdest);
         addRows(1, 40);
         const Snapshot changed = catalogueSnapshot();
         {
@@ -351,10 +353,9 @@ private Q_SLOTS:
     void transferInReplacesOnlyTheDocumentTables() {
         TestEnv env(QStringLiteral(MARROWIN_SHIPPED_DIR));
         addRows(3);
-        const QString target = env.path(QStringLiteral("docs.mdb"));
-        env.choose(target);
         QString sdest;
-        backup::documentBackup(nullptr, sdest);
+        const QString target =
+            backUp(env, backup::documentBackup, QStringLiteral("docs.mdb"), sdest);
         const Snapshot backedUp = catalogueSnapshot();
 
         addRows(2, 30); // new rows everywhere, in the document tables too
@@ -374,10 +375,8 @@ private Q_SLOTS:
 
     void decliningTheRestoreQuestionChangesNothing() {
         TestEnv env(QStringLiteral(MARROWIN_SHIPPED_DIR));
-        const QString target = env.path(QStringLiteral("all.mdb"));
-        env.choose(target);
         QString sdest;
-        backup::fullBackup(nullptr, sdest);
+        const QString target = backUp(env, backup::fullBackup, QStringLiteral("all.mdb"), sdest);
         addRows(2);
         const Snapshot before = catalogueSnapshot();
         restoreFrom(env, backup::fullRestore, target, sdest, Answer::No);
@@ -451,10 +450,8 @@ private Q_SLOTS:
         QFETCH(bool, documents);
         TestEnv env(QStringLiteral(MARROWIN_SHIPPED_DIR));
         addRows(20);
-        const QString good = env.path(QStringLiteral("good.mdb"));
-        env.choose(good);
         QString sdest;
-        backup::fullBackup(nullptr, sdest);
+        const QString good = backUp(env, backup::fullBackup, QStringLiteral("good.mdb"), sdest);
         QCOMPARE(env.messageTexts(), QStringList{QStringLiteral("数据备份成功！")});
         const QString source = make(env, good);
         addRows(1, 90);
@@ -478,10 +475,8 @@ private Q_SLOTS:
     void failurePartwayRollsEverythingBack() {
         TestEnv env(QStringLiteral(MARROWIN_SHIPPED_DIR));
         addRows(3);
-        const QString source = env.path(QStringLiteral("twice.mdb"));
-        env.choose(source);
         QString sdest;
-        backup::fullBackup(nullptr, sdest);
+        const QString source = backUp(env, backup::fullBackup, QStringLiteral("twice.mdb"), sdest);
         QCOMPARE(sqlite(source,
                         QStringLiteral("create table t as select * from 归档库; drop table 归档库;"
                                        "alter table t rename to 归档库;"
@@ -527,10 +522,8 @@ private Q_SLOTS:
     void missingTemplateFailsWithTheCopysDescription() {
         TestEnv env(QStringLiteral(MARROWIN_SHIPPED_DIR));
         QVERIFY(QFile::remove(env.path(QStringLiteral("sy.mdb"))));
-        const QString target = env.path(QStringLiteral("x.mdb"));
-        env.choose(target);
         QString sdest;
-        backup::fullBackup(nullptr, sdest);
+        const QString target = backUp(env, backup::fullBackup, QStringLiteral("x.mdb"), sdest);
         QCOMPARE(env.messages.size(), 1);
         QCOMPARE(env.messages.first().icon, Icon::Exclamation);
         QCOMPARE(env.messages.first().text,
@@ -542,10 +535,9 @@ private Q_SLOTS:
         TestEnv env(QStringLiteral(MARROWIN_SHIPPED_DIR));
         addRows(2);
         QVERIFY(QDir(env.dir()).mkdir(QStringLiteral("it's")));
-        const QString target = env.path(QStringLiteral("it's/o'k.mdb"));
-        env.choose(target);
         QString sdest;
-        backup::documentBackup(nullptr, sdest);
+        const QString target =
+            backUp(env, backup::documentBackup, QStringLiteral("it's/o'k.mdb"), sdest);
         QCOMPARE(env.messageTexts(), QStringList{QStringLiteral("文件数据备份成功！")});
         QCOMPARE(rowsIn(target, QStringLiteral("文件发文库")), 2);
         const Snapshot original = catalogueSnapshot();
