@@ -429,11 +429,15 @@ struct Recordset::Impl {
         if (notPlain.match(translated).hasMatch())
             singleTable = false;
 
+        std::optional<detail::TrailingOrder> order;
+        std::optional<int> orderColumn;
+        if (clientOrder && singleTable) {
+            order = detail::trailingOrder(translated);
+            if (order)
+                orderColumn = clientOrderColumn(db, *order, newFields, table);
+        }
+        const QString source = orderColumn ? order->head : translated;
         // The base table's rowid, added to the select list, is how rows are written back.
-        const std::optional<int> orderColumn =
-            clientOrder && singleTable ? clientOrderColumn(db, translated, newFields, table)
-                                       : std::nullopt;
-        const QString source = orderColumn ? detail::trailingOrder(translated)->head : translated;
         Statement withRowid;
         bool rowidAdded = false;
         if (singleTable) {
@@ -468,7 +472,7 @@ struct Recordset::Impl {
 
         std::optional<detail::KeyOrder> keys;
         if (orderColumn)
-            keys.emplace(detail::trailingOrder(translated)->descending);
+            keys.emplace(order->descending);
         readRows(db, stmt, rowidAdded ? 1 : 0, orderColumn.value_or(-1), keys ? &*keys : nullptr);
         if (keys) {
             const auto permutation = keys->order();
@@ -511,14 +515,11 @@ struct Recordset::Impl {
     // ordered here with the engine's result: the name is one result column's, read from
     // the base table with the BINARY collation, and not the rowid (which the engine reads
     // in order for nothing).
-    static std::optional<int> clientOrderColumn(sqlite3* db, const QString& sql,
+    static std::optional<int> clientOrderColumn(sqlite3* db, const detail::TrailingOrder& order,
                                                 const QList<Field>& fields, const QString& table) {
-        const auto order = detail::trailingOrder(sql);
-        if (!order)
-            return std::nullopt;
         std::optional<int> column;
         for (int i = 0; i < fields.size(); ++i) {
-            if (fields[i].name.compare(order->term, Qt::CaseInsensitive) != 0)
+            if (fields[i].name.compare(order.term, Qt::CaseInsensitive) != 0)
                 continue;
             if (column)
                 return std::nullopt; // ambiguous: the engine decides
