@@ -148,15 +148,20 @@ void refuseWhileCatalogueOpen() {
                       QStringLiteral("数据库正在被数据窗口使用，请关闭所有数据窗口。"));
 }
 
+// A file a copy fills needs no journal: a copy that fails removes the file.
+void prepareWrittenFile(Connection& c, const QString& database) {
+    c.execute(QStringLiteral("pragma %1.journal_mode = off").arg(database));
+    c.execute(QStringLiteral("pragma %1.synchronous = off").arg(database));
+    c.execute(QStringLiteral("pragma %1.cache_size = -%2").arg(database).arg(kWrittenCacheKiB));
+}
+
 // Fills the new catalogue file: the restored tables from the source, by the restore's
 // own statements, and every other table from the catalogue as it is. The new file needs
 // no journal: a restore that fails removes it, and the catalogue was never touched.
 void fillReplacement(const QString& building, const QString& catalogue, const QString& source,
                      const QStringList& restored) {
     Connection c(connectionStringFor(building));
-    c.execute(QStringLiteral("pragma main.journal_mode = off"));
-    c.execute(QStringLiteral("pragma main.synchronous = off"));
-    c.execute(QStringLiteral("pragma main.cache_size = -") + QString::number(kWrittenCacheKiB));
+    prepareWrittenFile(c, QStringLiteral("main"));
     c.attachEncrypted(catalogue, kCatalogueAlias);
     c.attach(source, kSourceAlias);
     const Writeback writeback(building);
@@ -209,14 +214,9 @@ void backupTo(const QString& target, BackupScope scope) {
     copyTemplate(target);
     try {
         auto c = openCatalogue();
-        // The new file needs no journal: a backup that fails is removed, not rolled back.
-        // The copy statements find it attached and reuse the attachment.
+        // The copy statements find the target attached and reuse the attachment.
         c->attach(target, kTargetAlias);
-        c->execute(QStringLiteral("pragma ") + kTargetAlias +
-                   QStringLiteral(".journal_mode = off"));
-        c->execute(QStringLiteral("pragma ") + kTargetAlias + QStringLiteral(".synchronous = off"));
-        c->execute(QStringLiteral("pragma ") + kTargetAlias + QStringLiteral(".cache_size = -") +
-                   QString::number(kWrittenCacheKiB));
+        prepareWrittenFile(*c, kTargetAlias);
         c->execute(QStringLiteral("pragma main.cache_size = -") + QString::number(kReadCacheKiB));
         const QString quoted = sqlEscape(target);
         const Writeback writeback(target);

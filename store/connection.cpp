@@ -245,6 +245,15 @@ QString isoDate(const QString& text) {
     return date.isValid() ? date.toString(QStringLiteral("yyyy-MM-dd")) : QString();
 }
 
+void* allocateHugePages(size_t bytes) {
+    void* p = std::aligned_alloc(kHugePageBytes, bytes);
+#ifdef MADV_HUGEPAGE
+    if (p)
+        madvise(p, bytes, MADV_HUGEPAGE);
+#endif
+    return p;
+}
+
 void writeNewDatabase(const QString& path, const QByteArray& key, const QStringList& statements) {
     if (QFileInfo::exists(path))
         throw DbError(kPermissionDenied, QStringLiteral("文件“%1”已经存在。").arg(path));
@@ -282,7 +291,6 @@ namespace {
 // pages beyond the block, come from the heap as usual. The engine takes this only before
 // its first use in the process.
 constexpr size_t kPageSlotsBytes = size_t(64) << 20;
-constexpr size_t kHugePageBytes = size_t(2) << 20;
 constexpr int kCataloguePageBytes = 1024;
 
 void prepareEngine() {
@@ -292,12 +300,9 @@ void prepareEngine() {
         if (sqlite3_config(SQLITE_CONFIG_PCACHE_HDRSZ, &header) != SQLITE_OK)
             return;
         const size_t slot = (size_t(kCataloguePageBytes + header) + 7) / 8 * 8;
-        void* block = std::aligned_alloc(kHugePageBytes, kPageSlotsBytes);
+        void* block = detail::allocateHugePages(kPageSlotsBytes);
         if (!block)
             return;
-#ifdef MADV_HUGEPAGE
-        madvise(block, kPageSlotsBytes, MADV_HUGEPAGE);
-#endif
         if (sqlite3_config(SQLITE_CONFIG_PAGECACHE, block, int(slot),
                            int(kPageSlotsBytes / slot)) != SQLITE_OK)
             std::free(block);
@@ -535,8 +540,6 @@ bool Connection::inTransaction() const {
 
 void Connection::writeEmptyCopy(const QString& path) const {
     d->requireOpen();
-    if (QFileInfo::exists(path))
-        throw DbError(kPermissionDenied, QStringLiteral("文件“%1”已经存在。").arg(path));
     QStringList schema;
     {
         sqlite3_stmt* stmt = nullptr;

@@ -7,6 +7,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <cstddef>
+
 struct sqlite3;
 
 namespace store::detail {
@@ -21,6 +23,12 @@ QString translateDialect(const QString& sql);
 // A text as stored in a DATE column (ISO yyyy-MM-dd), or an empty string when it is no
 // date: ISO, yyyy-M-d, yyyy/M/d and 2004年3月5日 are read.
 QString isoDate(const QString& text);
+
+// Memory the system may back with huge pages (2 MiB each), for blocks that are touched
+// page after page; bytes is a multiple of kHugePageBytes. Free it with std::free;
+// nullptr when there is none.
+inline constexpr size_t kHugePageBytes = size_t(2) << 20;
+void* allocateHugePages(size_t bytes);
 
 // A new database file at path (which must not exist) made by statements in one
 // transaction, keyed with key (a password or a raw key; empty: a plain file). A failure

@@ -12,7 +12,6 @@
 #include <QRegularExpression>
 
 #include <sqlcipher/sqlite3.h>
-#include <sys/mman.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -37,7 +36,7 @@ constexpr quint32 kOffsetMask = 0x7fffffffu;
 // are tens of megabytes, and touching them a 4 KiB page at a time costs more than
 // reading them.
 constexpr size_t kFirstChunkBytes = 4096;
-constexpr size_t kLargestChunkBytes = size_t(2) << 20;
+constexpr size_t kLargestChunkBytes = detail::kHugePageBytes;
 
 struct FreeChunk {
     void operator()(char* p) const { std::free(p); }
@@ -45,16 +44,8 @@ struct FreeChunk {
 using Chunk = std::unique_ptr<char[], FreeChunk>;
 
 Chunk allocateChunk(size_t bytes) {
-    if (bytes % kLargestChunkBytes == 0) {
-        void* p = std::aligned_alloc(kLargestChunkBytes, bytes);
-        if (!p)
-            throw std::bad_alloc();
-#ifdef MADV_HUGEPAGE
-        madvise(p, bytes, MADV_HUGEPAGE);
-#endif
-        return Chunk(static_cast<char*>(p));
-    }
-    void* p = std::malloc(bytes);
+    void* p =
+        bytes % kLargestChunkBytes == 0 ? detail::allocateHugePages(bytes) : std::malloc(bytes);
     if (!p)
         throw std::bad_alloc();
     return Chunk(static_cast<char*>(p));
