@@ -160,7 +160,7 @@ void prepareWrittenFile(Connection& c, const QString& database) {
 // no journal: a restore that fails removes it, and the catalogue was never touched.
 void fillReplacement(const QString& building, const QString& catalogue, const QString& source,
                      const QStringList& restored) {
-    Connection c(connectionStringFor(building));
+    Connection c(connectionStringFor(building), Connection::FileAccess::Batched);
     prepareWrittenFile(c, QStringLiteral("main"));
     c.attachEncrypted(catalogue, kCatalogueAlias);
     c.attach(source, kSourceAlias);
@@ -175,6 +175,7 @@ void fillReplacement(const QString& building, const QString& catalogue, const QS
             QStringLiteral("insert into main.%1 select * from \"%2\".%1").arg(t, kCatalogueAlias));
     }
     c.commit();
+    c.flushWrites(QStringLiteral("main"));
 }
 
 // Puts the new file in the catalogue's place in one step, with the old file's
@@ -213,7 +214,8 @@ void backupTo(const QString& target, BackupScope scope) {
     refuseProtectedFile(target);
     copyTemplate(target);
     try {
-        auto c = openCatalogue();
+        auto c = std::make_unique<Connection>(catalogueConnectionString(),
+                                              Connection::FileAccess::Batched);
         // The copy statements find the target attached and reuse the attachment.
         c->attach(target, kTargetAlias);
         prepareWrittenFile(*c, kTargetAlias);
@@ -225,6 +227,7 @@ void backupTo(const QString& target, BackupScope scope) {
             c->execute(QStringLiteral("insert into ") + t + QStringLiteral(" in '") + quoted +
                        QStringLiteral("' select * from ") + t);
         }
+        c->flushWrites(kTargetAlias);
         c->detach(kTargetAlias);
         c.reset();
         syncToDisk(target);

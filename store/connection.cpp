@@ -207,6 +207,11 @@ DbError engineError(sqlite3* db, int rc, const QString& sql) {
     case SQLITE_AUTH:
         return DbError(kPermissionDenied,
                        QStringLiteral("拒绝的权限：数据库文件不能写入（%1）。").arg(message));
+    case SQLITE_FULL:
+        return DbError(kEngineFailure, QStringLiteral("磁盘已满，操作未完成（%1）。").arg(message));
+    case SQLITE_IOERR:
+        return DbError(kEngineFailure,
+                       QStringLiteral("读写数据库文件出错，操作未完成（%1）。").arg(message));
     case SQLITE_NOTADB:
     case SQLITE_CORRUPT:
         return DbError(kNotADatabase,
@@ -293,19 +298,25 @@ namespace {
 constexpr size_t kPageSlotsBytes = size_t(64) << 20;
 constexpr int kCataloguePageBytes = 1024;
 
+void configurePageSlots() {
+    int header = 0;
+    if (sqlite3_config(SQLITE_CONFIG_PCACHE_HDRSZ, &header) != SQLITE_OK)
+        return;
+    const size_t slot = (size_t(kCataloguePageBytes + header) + 7) / 8 * 8;
+    void* block = detail::allocateHugePages(kPageSlotsBytes);
+    if (!block)
+        return;
+    if (sqlite3_config(SQLITE_CONFIG_PAGECACHE, block, int(slot), int(kPageSlotsBytes / slot)) !=
+        SQLITE_OK)
+        std::free(block);
+}
+
 void prepareEngine() {
     static std::once_flag once;
     std::call_once(once, [] {
-        int header = 0;
-        if (sqlite3_config(SQLITE_CONFIG_PCACHE_HDRSZ, &header) != SQLITE_OK)
-            return;
-        const size_t slot = (size_t(kCataloguePageBytes + header) + 7) / 8 * 8;
-        void* block = detail::allocateHugePages(kPageSlotsBytes);
-        if (!block)
-            return;
-        if (sqlite3_config(SQLITE_CONFIG_PAGECACHE, block, int(slot),
-                           int(kPageSlotsBytes / slot)) != SQLITE_OK)
-            std::free(block);
+        configurePageSlots();
+        if (sqlite3_initialize() == SQLITE_OK)
+            detail::installPageCipher();
     });
 }
 
@@ -332,15 +343,15 @@ struct Connection::Impl {
 
 Connection::Connection() : d(std::make_unique<Impl>()) {}
 
-Connection::Connection(const QString& connectionString) : Connection() {
-    open(connectionString);
+Connection::Connection(const QString& connectionString, FileAccess access) : Connection() {
+    open(connectionString, access);
 }
 
 Connection::~Connection() {
     close();
 }
 
-void Connection::open(const QString& connectionString) {
+void Connection::open(const QString& connectionString, FileAccess access) {
     close();
     prepareEngine();
     const ConnectionString parsed = parseConnectionString(connectionString);
@@ -369,7 +380,8 @@ void Connection::open(const QString& connectionString) {
     // Without SQLITE_OPEN_CREATE: opening never makes a new file. Each connection lives on
     // the one thread that made it, so the engine's own locking is only overhead.
     int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &db,
-                             SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+                             SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX,
+                             access == FileAccess::Batched ? detail::batchedVfsName() : nullptr);
     auto fail = [&](const DbError& error) {
         sqlite3_close_v2(db);
         throw error;
@@ -433,6 +445,20 @@ QString Connection::path() const {
 
 sqlite3* Connection::handle() const {
     return d->db;
+}
+
+void Connection::flushWrites(const QString& database) {
+    d->requireOpen();
+    const int rc = sqlite3_file_control(d->db, database.toUtf8().constData(),
+                                        detail::kFlushBatchedWrites, nullptr);
+    if (rc == SQLITE_OK || rc == SQLITE_NOTFOUND)
+        return;
+    const QString file =
+        QString::fromUtf8(sqlite3_db_filename(d->db, database.toUtf8().constData()));
+    if ((rc & 0xff) == SQLITE_FULL)
+        throw DbError(kEngineFailure, QStringLiteral("磁盘已满，文件“%1”没有写完。").arg(file));
+    throw DbError(kEngineFailure,
+                  QStringLiteral("写入文件“%1”失败（错误 %2），文件没有写完。").arg(file).arg(rc));
 }
 
 void Connection::execute(const QString& sql) {

@@ -11,13 +11,19 @@ namespace store {
 // Every failure throws DbError. A missing file is never created by open().
 class Connection {
 public:
+    // How the connection's files (its own and those it attaches) are read and written:
+    // a page at a time, or, for copies that read and write every page once, in large
+    // pieces; a batched connection sends its writes with flushWrites().
+    enum class FileAccess { PageByPage, Batched };
+
     Connection();
-    explicit Connection(const QString& connectionString); // opens at once
+    explicit Connection(const QString& connectionString,
+                        FileAccess access = FileAccess::PageByPage); // opens at once
     ~Connection();
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;
 
-    void open(const QString& connectionString);
+    void open(const QString& connectionString, FileAccess access = FileAccess::PageByPage);
     void close();
     bool isOpen() const;
     QString path() const;
@@ -45,6 +51,10 @@ public:
     QString attachedAlias(const QString& path) const;
 
     sqlite3* handle() const;
+
+    // Sends what a batched connection still holds for database ("main" or an alias), or
+    // throws the DbError of a write that failed; nothing to do for other connections.
+    void flushWrites(const QString& database);
 
     // Writes a new database file at path (which must not exist) with this file's tables,
     // indexes, AUTOINCREMENT counters and encryption, and no rows.

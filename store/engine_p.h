@@ -35,4 +35,16 @@ void* allocateHugePages(size_t bytes);
 // removes the file.
 void writeNewDatabase(const QString& path, const QByteArray& key, const QStringList& statements);
 
+// The name of a VFS whose database files read ahead a window at a time and gather
+// consecutive writes, for copies between files; registered on the first call.
+const char* batchedVfsName();
+// The file control that sends what a batched file has gathered, answering the first write
+// that failed (SQLITE_NOTFOUND from files of other VFSs).
+inline constexpr int kFlushBatchedWrites = 0x4d524201;
+
+// Has the engine encrypt and check pages with contexts kept keyed per thread, when its
+// provider table is the one this build knows; otherwise leaves the engine's own. Called
+// once, after the engine is configured and before any keyed connection opens.
+void installPageCipher();
+
 } // namespace store::detail

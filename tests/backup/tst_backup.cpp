@@ -14,7 +14,9 @@
 #include <QProcess>
 #include <QTest>
 
+#include <csignal>
 #include <functional>
+#include <sys/resource.h>
 
 using app::Answer;
 using app::Icon;
@@ -127,6 +129,36 @@ void restoreFrom(TestEnv& env, const Command& command, const QString& source, QS
     env.choose(source);
     env.answer(answer);
     command(nullptr, sdest);
+}
+
+// The largest file this process may write while it lives: writes beyond it fail, as
+// they would on a full disk.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        getrlimit(RLIMIT_FSIZE, &saved_);
+        rlimit limit = saved_;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+        previous_ = std::signal(SIGXFSZ, SIG_IGN);
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &saved_);
+        std::signal(SIGXFSZ, previous_);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    rlimit saved_{};
+    void (*previous_)(int) = nullptr;
+};
+
+// Enough rows that a copy of the catalogue is larger than a file size limit of 256 KiB.
+void addManyRows() {
+    store::openCatalogue()->execute(QStringLiteral(
+        "with recursive n(i) as (select 1 union all select i + 1 from n where i < 2000) "
+        "insert into 归档库 (流水号, 备注) select 'G' || i, hex(randomblob(200)) from n"));
 }
 
 } // namespace
@@ -529,6 +561,40 @@ private Q_SLOTS:
         QCOMPARE(env.messages.first().text,
                  QStringLiteral("文件未找到: ") + env.path(QStringLiteral("sy.mdb")));
         QVERIFY(!QFile::exists(target));
+    }
+
+    // A copy that cannot be written out in full (a full disk) says so, and leaves neither
+    // a partial file nor a changed catalogue.
+    void unwrittenCopyFailsAndLeavesNothing_data() {
+        QTest::addColumn<bool>("restore");
+        QTest::newRow("full backup") << false;
+        QTest::newRow("full restore") << true;
+    }
+    void unwrittenCopyFailsAndLeavesNothing() {
+        QFETCH(bool, restore);
+        TestEnv env(QStringLiteral(MARROWIN_SHIPPED_DIR));
+        addManyRows();
+        QString sdest;
+        const QString source =
+            restore ? backUp(env, backup::fullBackup, QStringLiteral("all.mdb"), sdest) : QString();
+        addRows(1);
+        const Snapshot before = catalogueSnapshot();
+        env.clearMessages();
+        const QString target = env.path(QStringLiteral("limited.mdb"));
+        {
+            const FileSizeLimit limit(256 * 1024);
+            if (restore)
+                restoreFrom(env, backup::fullRestore, source, sdest);
+            else
+                backUp(env, backup::fullBackup, QStringLiteral("limited.mdb"), sdest);
+        }
+        QVERIFY(!env.messages.isEmpty());
+        QCOMPARE(env.messages.last().icon, Icon::Exclamation);
+        QVERIFY2(!env.messages.last().text.contains(QStringLiteral("成功")),
+                 qPrintable(env.messages.last().text));
+        QVERIFY(!QFile::exists(target));
+        QVERIFY(!QFile::exists(store::cataloguePath() + QStringLiteral(".restoring")));
+        QCOMPARE(catalogueSnapshot(), before);
     }
 
     void pathWithAQuoteRoundTrips() {

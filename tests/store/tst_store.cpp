@@ -80,6 +80,8 @@ private slots:
     void copyOutAndIn();
     void restoreInOneTransaction();
     void moveCompleteFollowsEveryMove();
+    void batchedFileMatchesPageByPage_data();
+    void batchedFileMatchesPageByPage();
 };
 
 void TestStore::shippedCatalogueIsEncrypted() {
@@ -101,6 +103,13 @@ void TestStore::shippedCatalogueIsEncrypted() {
         QStringLiteral("sqlcipher"), path,
         QStringLiteral("pragma key='蓝湖--mq--1987';\nselect 收文流水号 from 文件收文库;\n"));
     QCOMPARE(written.out.split(QLatin1Char('\n')).last(), QStringLiteral("S2004-99"));
+    // And what the sqlcipher program writes, with its own encryption, reads back here.
+    const QString many = QStringLiteral("pragma key='蓝湖--mq--1987';\nwith recursive n(i) as "
+                                        "(select 1 union all select i + 1 from n where i < 300) "
+                                        "insert into 归档库 (流水号, 备注) select 'G' || i, "
+                                        "hex(randomblob(200)) from n;\n");
+    QCOMPARE(runTool(QStringLiteral("sqlcipher"), path, many).exitCode, 0);
+    QCOMPARE(f.count(QStringLiteral("归档库")), 300);
     QVERIFY(f.count(QStringLiteral("选择项")) >= 3);
     QVERIFY(f.count(QStringLiteral("发文单位管理")) >= 3);
 }
@@ -732,3 +741,47 @@ void TestStore::moveCompleteFollowsEveryMove() {
 
 QTEST_GUILESS_MAIN(TestStore)
 #include "tst_store.moc"
+
+// A batched connection gathers writes and reads ahead; with a cache of a few pages the
+// engine evicts, writes and reads pages back all through one transaction, and every
+// read must see the writes before it. The finished file is then read page by page.
+void TestStore::batchedFileMatchesPageByPage_data() {
+    QTest::addColumn<int>("cachePages");
+    QTest::newRow("10 pages") << 10;
+    QTest::newRow("100 pages") << 100;
+    QTest::newRow("all in cache") << 4000;
+}
+
+void TestStore::batchedFileMatchesPageByPage() {
+    QFETCH(int, cachePages);
+    StoreFixture f;
+    const QString path = f.env.path(QStringLiteral("批量.mdb"));
+    QVERIFY(QFile::copy(backupTemplatePath(), path));
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+    const QString filled = QStringLiteral(
+        "with recursive n(i) as (select 1 union all select i + 1 from n where i < 3000) "
+        "insert into 归档库 (流水号, 文件标题名, 备注) select printf('G%05d', (i * 7919) % 3000), "
+        "'标题' || i, hex(randomblob(150)) from n");
+    {
+        Connection c(connectionString(path, QString()), Connection::FileAccess::Batched);
+        c.execute(QStringLiteral("pragma journal_mode = off"));
+        c.execute(QStringLiteral("pragma cache_size = %1").arg(cachePages));
+        c.beginTransaction();
+        c.execute(filled);
+        c.execute(QStringLiteral("update 归档库 set 年度 = substr(流水号, 2)"));
+        c.execute(QStringLiteral("delete from 归档库 where 流水号 like 'G%5'"));
+        Recordset rs;
+        rs.open(QStringLiteral("select count(*), sum(length(备注)), min(年度) from 归档库"), c);
+        QCOMPARE(rs.textAt(0, 0), QStringLiteral("2700"));
+        QCOMPARE(rs.textAt(0, 1), QStringLiteral("810000"));
+        QCOMPARE(rs.textAt(0, 2), QStringLiteral("00000"));
+        rs.close();
+        c.commit();
+        c.flushWrites(QStringLiteral("main"));
+    }
+    const ToolResult check =
+        runTool(QStringLiteral("sqlite3"), path,
+                QStringLiteral("pragma integrity_check;\nselect count(*), count(distinct 年度) "
+                               "from 归档库;\n"));
+    QCOMPARE(check.out, QStringLiteral("ok\n2700|2700"));
+}
