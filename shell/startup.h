@@ -1,4 +1,5 @@
 #pragma once
+#include <QString>
 // The program's start: the login dialog, then the splash window.
 
 namespace shell {
@@ -11,7 +12,10 @@ class FrmSplash;
 bool runLogin();
 
 // The login, then the splash window shown without an owner; nullptr when the program
-// is to end at once.
+// is to end at once (another running copy holds the application folder: it is told so).
 FrmSplash* startUp();
+
+// The file whose lock a running copy of the program holds for its application folder.
+QString instanceLockPath();
 
 } // namespace shell

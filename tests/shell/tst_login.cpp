@@ -16,7 +16,10 @@
 #include <QStyle>
 #include <QTimer>
 #include <QtTest>
+#include <fcntl.h>
 #include <functional>
+#include <sys/file.h>
+#include <unistd.h>
 
 using app::testing::TestEnv;
 using shelltest::User;
@@ -353,6 +356,49 @@ private Q_SLOTS:
         qApp->setQuitOnLastWindowClosed(false);
         QCOMPARE(rc, 7);
         delete main;
+    }
+
+    // A second copy of the program on the same catalogue ends before its login; once the
+    // first has gone, the next one starts. (A login dialog shown by mistake is cancelled
+    // so that the test cannot hang.)
+    void secondCopyEndsBeforeTheLogin() {
+        TestEnv env(QStringLiteral(MARROWIN_SHIPPED_DIR));
+        const auto lockedByAnother = [] {
+            const int fd = ::open(QFile::encodeName(shell::instanceLockPath()).constData(),
+                                  O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+            if (fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) == 0)
+                return fd;
+            if (fd >= 0)
+                ::close(fd);
+            return -1;
+        };
+        const int first = lockedByAnother();
+        QVERIFY(first >= 0);
+        QTimer cancelLogin;
+        cancelLogin.setSingleShot(true);
+        bool asked = false;
+        connect(&cancelLogin, &QTimer::timeout, this, [&] {
+            if (QDialog* d = loginDialog()) {
+                asked = true;
+                d->findChild<QPushButton*>(QStringLiteral("cmdCancel"))->click();
+            }
+        });
+        cancelLogin.start(0);
+        QCOMPARE(shell::startUp(), nullptr);
+        cancelLogin.stop();
+        QVERIFY(!asked);
+        QCOMPARE(env.messageTexts(),
+                 QStringList{
+                     QStringLiteral("本系统已经在运行，不能同时运行两个。请使用已经打开的窗口。")});
+        QCOMPARE(env.messages[0].icon, app::Icon::Exclamation);
+
+        ::close(first);
+        logInAsAdminWhenAsked();
+        QPointer<shell::FrmSplash> splash = shell::startUp();
+        QVERIFY(splash);
+        // This copy now holds the folder against the next.
+        QCOMPARE(lockedByAnother(), -1);
+        delete splash;
     }
 
     void catalogueCannotBeOpened_data() {
