@@ -162,14 +162,15 @@ void fillReplacement(const QString& building, const QString& catalogue, const QS
                      const QStringList& restored) {
     Connection c(connectionStringFor(building), Connection::FileAccess::Batched);
     prepareWrittenFile(c, QStringLiteral("main"));
-    c.attachEncrypted(catalogue, kCatalogueAlias);
+    QStringList carried = fullTableOrder();
+    carried.removeIf([&](const QString& t) { return restored.contains(t); });
+    if (!carried.isEmpty())
+        c.attachEncrypted(catalogue, kCatalogueAlias);
     c.attach(source, kSourceAlias);
     const Writeback writeback(building);
     c.beginTransaction();
     restoreTables(c, source, restored, writeback);
-    for (const QString& t : fullTableOrder()) {
-        if (restored.contains(t))
-            continue;
+    for (const QString& t : carried) {
         writeback.start();
         c.execute(
             QStringLiteral("insert into main.%1 select * from \"%2\".%1").arg(t, kCatalogueAlias));
