@@ -89,6 +89,13 @@ int sendWrites(BatchedFile* f) {
     return rc;
 }
 
+// Sends the gathered writes when any of them falls within [offset, offset + bytes).
+int sendWritesWithin(BatchedFile* f, sqlite3_int64 offset, sqlite3_int64 bytes) {
+    if (f->writeBytes > 0 && overlaps(offset, bytes, f->writeStart, f->writeBytes))
+        return sendWrites(f);
+    return SQLITE_OK;
+}
+
 void dropWindow(BatchedFile* f) {
     f->readBytes = 0;
 }
@@ -107,10 +114,8 @@ int batchedRead(sqlite3_file* file, void* out, int amount, sqlite3_int64 offset)
     BatchedFile* f = batched(file);
     if (f->failure != SQLITE_OK)
         return f->failure;
-    if (f->writeBytes > 0 && overlaps(offset, amount, f->writeStart, f->writeBytes)) {
-        if (const int rc = sendWrites(f); rc != SQLITE_OK)
-            return rc;
-    }
+    if (const int rc = sendWritesWithin(f, offset, amount); rc != SQLITE_OK)
+        return rc;
     if (f->readBytes > 0 && offset >= f->readStart &&
         offset + amount <= f->readStart + f->readBytes) {
         std::memcpy(out, f->readWindow + (offset - f->readStart), size_t(amount));
@@ -127,10 +132,8 @@ int batchedRead(sqlite3_file* file, void* out, int amount, sqlite3_int64 offset)
         return realMethods(f)->xRead(f->real, out, amount, offset);
     const int window = int(std::min<sqlite3_int64>(kReadWindowBytes, size - offset));
     // The window never holds a page whose newer bytes are still gathered.
-    if (f->writeBytes > 0 && overlaps(offset, window, f->writeStart, f->writeBytes)) {
-        if (const int rc = sendWrites(f); rc != SQLITE_OK)
-            return rc;
-    }
+    if (const int rc = sendWritesWithin(f, offset, window); rc != SQLITE_OK)
+        return rc;
     const int filled =
         inPieces(f->readWindow, window, offset, [f](char* piece, int bytes, sqlite3_int64 at) {
             return realMethods(f)->xRead(f->real, piece, bytes, at);
@@ -190,7 +193,6 @@ int batchedFileSize(sqlite3_file* file, sqlite3_int64* size) {
 
 int batchedLock(sqlite3_file* file, int level) {
     BatchedFile* f = batched(file);
-    dropWindow(f);
     const int rc = realMethods(f)->xLock(f->real, level);
     dropWindow(f);
     return rc;

@@ -449,12 +449,12 @@ sqlite3* Connection::handle() const {
 
 void Connection::flushWrites(const QString& database) {
     d->requireOpen();
-    const int rc = sqlite3_file_control(d->db, database.toUtf8().constData(),
-                                        detail::kFlushBatchedWrites, nullptr);
+    const QByteArray name = database.toUtf8();
+    const int rc =
+        sqlite3_file_control(d->db, name.constData(), detail::kFlushBatchedWrites, nullptr);
     if (rc == SQLITE_OK || rc == SQLITE_NOTFOUND)
         return;
-    const QString file =
-        QString::fromUtf8(sqlite3_db_filename(d->db, database.toUtf8().constData()));
+    const QString file = QString::fromUtf8(sqlite3_db_filename(d->db, name.constData()));
     if ((rc & 0xff) == SQLITE_FULL)
         throw DbError(kEngineFailure, QStringLiteral("磁盘已满，文件“%1”没有写完。").arg(file));
     throw DbError(kEngineFailure,
